@@ -1,0 +1,59 @@
+// Control of the headless backend: a virtual clock, scripted keys and a
+// recorded transcript. Used by the headless driver program and the tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+// Thrown by platform::exitProcess on this backend, so that a driver or a
+// test can observe the end of the program. Catch it where the program's
+// entry would have returned to the system.
+struct ProcessExit {
+    int32_t code;
+};
+
+// Back to a fresh machine: clock at 0, no window, no queued messages, no
+// script, empty transcript. Keeps the drive root and configuration file.
+void reset();
+
+// Key scripts. Each key is typed (key down, character, key up) the next time
+// the program waits for a message with nothing else to come, unless it is
+// preceded by {AT ms}, which types it when the virtual clock reaches ms.
+// Plain characters (UTF-8, converted to Windows-1252) stand for themselves;
+// named keys: {ESC} {ENTER} {SPACE} {TAB} {BACKSPACE} {F1}..{F12} {UP} {DOWN}
+// {LEFT} {RIGHT} {HOME} {END} {PGUP} {PGDN} {INSERT} {DELETE}, with the
+// prefixes CTRL+, ALT+, SHIFT+ in any combination, e.g. {ALT+X},
+// {CTRL+ALT+F11}, {SHIFT+INSERT}; {KEYDOWN x} and {KEYUP x} press or release
+// one key alone (for Braille chords). Returns false with a message on error.
+bool setKeyScript(const std::string &script, std::string &error);
+bool keyScriptExhausted();
+
+// When the script is exhausted and the program waits with nothing to come,
+// the backend closes the window (as the user would). Off: the wait throws
+// ProcessExit with code -1 instead, for tests that must not block.
+void setCloseWhenScriptEnds(bool on);
+
+uint64_t nowMs();
+
+// Seeds the clock's time of day so that a program seeding itself from the
+// clock gets exactly this value (((h * 60 + m) * 60 + s) * 1000 + ms).
+void setTimeOfDaySeed(uint32_t value);
+
+// Transcript of what the program did, in order.
+struct Event {
+    enum class Kind { Text, Sound, Tone, Title, Exit, Picture } kind;
+    std::string text;     // Text: the bytes written; Sound: the file name or "image"; Title
+    uint32_t value = 0;   // Sound: duration in ms; Tone: Hz; Exit: code
+    bool cut = false;     // Sound: a key stopped it
+    int32_t column = 0, row = 0;
+    uint8_t attr = 0;
+};
+const std::vector<Event> &transcript();
+// The transcript as UTF-8 lines: "text <escaped>", "sound <name> <ms>[ cut]",
+// "tone <hz>", "title <text>", "exit <code>".
+std::string transcriptText();
+
+} // namespace headless
