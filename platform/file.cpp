@@ -1,0 +1,131 @@
+// platform::File on stdio, opened through the platform's path mapping.
+#include "platform/file.h"
+#include "platform/platform.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <utility>
+
+namespace platform {
+
+File::~File() {
+    close();
+}
+
+File::File(File &&other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+File &File::operator=(File &&other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+bool File::open(const std::string &path, const char *mode) {
+    close();
+    const std::string native = nativePath(path);
+    if (native.empty() || !mode)
+        return false;
+    std::FILE *f = std::fopen(native.c_str(), mode);
+    if (!f)
+        return false;
+    // A directory is not a file (stdio would open it for reading).
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        return false;
+    }
+    handle_ = f;
+    return true;
+}
+
+void File::close() {
+    if (handle_) {
+        std::fclose(handle_);
+        handle_ = nullptr;
+    }
+}
+
+size_t File::read(void *buffer, size_t count) {
+    if (!handle_ || count == 0)
+        return 0;
+    return std::fread(buffer, 1, count, handle_);
+}
+
+bool File::readExact(void *buffer, size_t count) {
+    if (count == 0)
+        return handle_ != nullptr;
+    return read(buffer, count) == count;
+}
+
+size_t File::write(const void *buffer, size_t count) {
+    if (!handle_ || count == 0)
+        return 0;
+    return std::fwrite(buffer, 1, count, handle_);
+}
+
+bool File::seek(int64_t offset) {
+    return handle_ && offset >= 0 && fseeko(handle_, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+bool File::skip(int64_t offset) {
+    return handle_ && fseeko(handle_, static_cast<off_t>(offset), SEEK_CUR) == 0;
+}
+
+int64_t File::tell() const {
+    if (!handle_)
+        return -1;
+    return static_cast<int64_t>(ftello(handle_));
+}
+
+int64_t File::size() const {
+    if (!handle_)
+        return -1;
+    // Seeking to the end flushes pending writes, so the size is exact in
+    // both modes; the position is restored.
+    const off_t pos = ftello(handle_);
+    if (pos < 0 || fseeko(handle_, 0, SEEK_END) != 0)
+        return -1;
+    const off_t end = ftello(handle_);
+    if (fseeko(handle_, pos, SEEK_SET) != 0)
+        return -1;
+    return static_cast<int64_t>(end);
+}
+
+bool File::atEnd() {
+    if (!handle_)
+        return true;
+    const int c = std::fgetc(handle_);
+    if (c == EOF)
+        return true;
+    std::ungetc(c, handle_);
+    return false;
+}
+
+bool readWholeFile(const std::string &path, std::string &out, size_t maxBytes) {
+    out.clear();
+    File file;
+    if (!file.open(path))
+        return false;
+    const int64_t size = file.size();
+    if (size > 0 && static_cast<uint64_t>(size) > maxBytes)
+        return false;
+    if (size > 0)
+        out.reserve(static_cast<size_t>(size));
+    char buffer[65536];
+    for (;;) {
+        const size_t n = file.read(buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n > maxBytes - out.size()) {
+            out.clear();
+            return false;
+        }
+        out.append(buffer, n);
+    }
+    return true;
+}
+
+} // namespace platform

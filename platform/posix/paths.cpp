@@ -1,0 +1,271 @@
+// Path mapping of the POSIX hosts: Windows paths of the program onto the
+// native file system, with a drive root, a Windows directory, case-blind
+// lookup of names and the ZEBUNA.INI override.
+#include "platform/platform.h"
+#include "platform/posix/casefold.h"
+#include "platform/posix/posix_host.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string explicitRoot;   // set by setDriveRoot; empty: default
+std::string defaultRoot;    // computed on first use
+std::string explicitWinDir; // set by setWindowsDirectory; empty: default
+std::string envWinDir;      // $ZEBUNA_WINDIR made absolute on first use
+bool envWinDirRead = false;
+std::string overrideFile; // setConfigOverride; empty: none
+
+// Absolute, lexically normal, no trailing slash (except "/").
+std::string absoluteDirectory(const std::string &dir) {
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(dir), ec);
+    if (ec)
+        p = fs::path(dir);
+    std::string s = p.lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+std::string envValue(const char *name) {
+    const char *v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::string readExeLink() {
+    std::vector<char> buffer(1024);
+    while (buffer.size() <= 65536) {
+        ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0)
+            return {};
+        if (static_cast<size_t>(n) < buffer.size())
+            return std::string(buffer.data(), static_cast<size_t>(n));
+        buffer.resize(buffer.size() * 2);
+    }
+    return {};
+}
+
+bool entryExists(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name folds to `name`; the bytewise smallest when
+// several do. Empty when none.
+std::string findFolded(const std::string &dir, std::string_view name) {
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return {};
+    std::string best;
+    while (const dirent *e = readdir(d)) {
+        std::string_view entry(e->d_name);
+        if (entry == "." || entry == "..")
+            continue;
+        if (posix_host::equalFolded(entry, name) && (best.empty() || entry < best))
+            best = std::string(entry);
+    }
+    closedir(d);
+    return best;
+}
+
+std::string join(const std::string &dir, std::string_view name) {
+    if (dir.empty())
+        return std::string(name);
+    if (dir.back() == '/')
+        return dir + std::string(name);
+    return dir + "/" + std::string(name);
+}
+
+// Walks the components of `rest` from `base` ("" for the current directory,
+// else an absolute directory), replacing each component that does not exist
+// as written by an entry of the same name in another case.
+std::string resolve(const std::string &base, std::string_view rest) {
+    std::string out = base;
+    bool missing = false; // a component was not found: no lookups beyond it
+    size_t pos = 0;
+    while (pos <= rest.size()) {
+        size_t slash = rest.find('/', pos);
+        if (slash == std::string_view::npos)
+            slash = rest.size();
+        std::string_view part = rest.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (part.empty())
+            continue;
+        std::string candidate = join(out, part);
+        if (!missing && part != "." && part != ".." && !entryExists(candidate)) {
+            std::string found = findFolded(out.empty() ? "." : out, part);
+            if (found.empty())
+                missing = true;
+            else
+                candidate = join(out, found);
+        }
+        out = std::move(candidate);
+    }
+    return out;
+}
+
+// Maps a path of the program to a native path, without the override.
+std::string mapPath(const std::string &path) {
+    if (path.empty())
+        return {};
+    std::string s = path;
+    for (char &c : s)
+        if (c == '\\')
+            c = '/';
+    const bool trailing = s.back() == '/';
+
+    std::string base; // "" relative, else absolute
+    std::string_view rest(s);
+    const unsigned char first = static_cast<unsigned char>(s[0]);
+    const bool drive = s.size() >= 2 && s[1] == ':' &&
+                       ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z'));
+    if (drive) {
+        rest.remove_prefix(2);
+        // "X:\dir" is the drive root; "X:dir" is relative to the current
+        // directory (every drive letter is the current drive).
+        if (!rest.empty() && rest[0] == '/')
+            base = posix_host::driveRoot();
+    } else if (path[0] == '\\') {
+        base = posix_host::driveRoot();
+    } else if (s[0] == '/') {
+        base = "/";
+    }
+
+    std::string out = resolve(base, rest);
+    if (out.empty())
+        out = ".";
+    if (trailing && out.back() != '/')
+        out += '/';
+    return out;
+}
+
+// Whether two native directories are the same, case-blind like the names.
+bool sameDirectory(const std::string &a, const std::string &b) {
+    const std::string na = absoluteDirectory(a), nb = absoluteDirectory(b);
+    if (posix_host::equalFolded(na, nb))
+        return true;
+    std::error_code ec;
+    return fs::equivalent(na, nb, ec) && !ec;
+}
+
+// The override file when `native` names ZEBUNA.INI in the Windows directory.
+bool isOverridden(const std::string &native) {
+    if (overrideFile.empty() || native.empty() || native.back() == '/')
+        return false;
+    const size_t slash = native.rfind('/');
+    const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+    if (!posix_host::equalFolded(name, "ZEBUNA.INI"))
+        return false;
+    std::string dir = slash == std::string::npos ? std::string(".") : native.substr(0, slash);
+    if (dir.empty())
+        dir = "/";
+    return sameDirectory(dir, mapPath(platform::windowsDirectory()));
+}
+
+} // namespace
+
+namespace posix_host {
+
+void setDriveRoot(const std::string &directory) {
+    explicitRoot = directory.empty() ? std::string() : absoluteDirectory(directory);
+    defaultRoot.clear();
+}
+
+std::string driveRoot() {
+    if (!explicitRoot.empty())
+        return explicitRoot;
+    if (defaultRoot.empty()) {
+        std::string env = envValue("ZEBUNA_ROOT");
+        if (!env.empty()) {
+            defaultRoot = absoluteDirectory(env);
+        } else {
+            fs::path exe(readExeLink());
+            fs::path dir = exe.empty() ? fs::current_path() : exe.parent_path();
+            defaultRoot = absoluteDirectory((dir / ".." / "share" / "galdrino").string());
+        }
+    }
+    return defaultRoot;
+}
+
+void setWindowsDirectory(const std::string &directory) {
+    explicitWinDir = directory.empty() ? std::string() : absoluteDirectory(directory);
+    envWinDir.clear();
+    envWinDirRead = false;
+}
+
+void setConfigOverride(const std::string &file) {
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(file), ec);
+    overrideFile =
+        file.empty() ? std::string() : (ec ? fs::path(file) : p).lexically_normal().string();
+}
+
+std::string configOverride() {
+    return overrideFile;
+}
+
+} // namespace posix_host
+
+namespace platform {
+
+std::string nativePath(const std::string &path) {
+    std::string native = mapPath(path);
+    return isOverridden(native) ? overrideFile : native;
+}
+
+bool fileExists(const std::string &path) {
+    std::string native = mapPath(path);
+    if (isOverridden(native))
+        return true;
+    struct stat st;
+    return !native.empty() && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::string currentDirectory() {
+    std::vector<char> buffer(1024);
+    while (buffer.size() <= (1u << 20)) {
+        if (getcwd(buffer.data(), buffer.size()))
+            return std::string(buffer.data());
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return {};
+}
+
+bool setCurrentDirectory(const std::string &path) {
+    std::string native = nativePath(path);
+    return !native.empty() && chdir(native.c_str()) == 0;
+}
+
+std::string windowsDirectory() {
+    if (!explicitWinDir.empty())
+        return explicitWinDir;
+    if (!envWinDirRead) {
+        std::string env = envValue("ZEBUNA_WINDIR");
+        envWinDir = env.empty() ? std::string() : absoluteDirectory(env);
+        envWinDirRead = true;
+    }
+    if (!envWinDir.empty())
+        return envWinDir;
+    return join(posix_host::driveRoot(), "windows");
+}
+
+std::string moduleFileName() {
+    return readExeLink();
+}
+
+} // namespace platform
