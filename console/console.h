@@ -15,6 +15,9 @@ constexpr int Rows = 25;
 // Module start and end (run by the program entry before and after the game).
 void moduleStart();
 void moduleEnd();
+// Binds the program's standard output and input streams to the window.
+void bindStandardStreams();
+void unbindStandardStreams();
 
 // ---- text window (1-based coordinates relative to the text window) ----
 void clearScreen();
@@ -56,6 +59,15 @@ int32_t brailleMode();
 // The wave player's block-done handler slot.
 using WaveDoneHandler = void (*)(uint32_t blockId);
 void setWaveDoneHandler(WaveDoneHandler handler);
+
+// ---- pictures ----
+// The picture slot. Pictures are not decoded yet: loadPicture reports that
+// the file cannot be shown, and the others do nothing without a picture.
+bool loadPicture(const std::string &fileName);
+void showPicture(int32_t x, int32_t y);
+void hidePicture();
+int32_t pictureWidth();
+int32_t pictureHeight();
 
 // ---- tones ----
 void beepTone(uint16_t hz);

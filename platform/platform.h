@@ -15,10 +15,10 @@ namespace platform {
 
 // Windows virtual-key codes used by the console.
 namespace vk {
-constexpr uint8_t Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11,
-                  Menu = 0x12, Cancel = 0x03, Escape = 0x1B, Space = 0x20, Prior = 0x21,
-                  Next = 0x22, End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27,
-                  Down = 0x28, Insert = 0x2D, Delete = 0x2E, F1 = 0x70, F11 = 0x7A, F12 = 0x7B;
+constexpr uint8_t Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11, Menu = 0x12,
+                  Cancel = 0x03, Escape = 0x1B, Space = 0x20, Prior = 0x21, Next = 0x22, End = 0x23,
+                  Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Insert = 0x2D,
+                  Delete = 0x2E, F1 = 0x70, F11 = 0x7A, F12 = 0x7B;
 } // namespace vk
 
 // Message kinds, named after the Windows messages they stand for.
@@ -51,13 +51,13 @@ struct Rect {
 };
 
 struct MinMaxInfo {
-    int32_t maxWidth = 0, maxHeight = 0;         // maximised and largest tracking size
+    int32_t maxWidth = 0, maxHeight = 0;           // maximised and largest tracking size
     int32_t minTrackWidth = 0, minTrackHeight = 0; // smallest tracking size
 };
 
 struct Message {
     Msg kind = Msg::Timer;
-    uint32_t code = 0;    // virtual key, character, block id, user message number, exit code
+    uint32_t code = 0; // virtual key, character, block id, user message number, exit code
     uint8_t modifiers = 0;
     int32_t x = 0, y = 0; // mouse position in client pixels
     Rect paint;           // Paint: the invalid rectangle in client pixels
@@ -184,8 +184,7 @@ std::string moduleFileName();
 // GetPrivateProfileString: a file name without a directory is looked up in
 // the Windows directory. The value is cut to capacity - 1 characters.
 std::string profileString(const std::string &file, const std::string &section,
-                          const std::string &key, const std::string &defaultValue,
-                          size_t capacity);
+                          const std::string &key, const std::string &defaultValue, size_t capacity);
 
 // ---- transcript hooks -----------------------------------------------------
 // What the program does that a test wants to see and that the calls above

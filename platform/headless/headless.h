@@ -45,9 +45,9 @@ void setTimeOfDaySeed(uint32_t value);
 // Transcript of what the program did, in order.
 struct Event {
     enum class Kind { Text, Sound, Tone, Title, Exit, Picture } kind;
-    std::string text;     // Text: the bytes written; Sound: the file name or "image"; Title
-    uint32_t value = 0;   // Sound: duration in ms; Tone: Hz; Exit: code
-    bool cut = false;     // Sound: a key stopped it
+    std::string text;   // Text: the bytes written; Sound: the file name or "image"; Title
+    uint32_t value = 0; // Sound: duration in ms; Tone: Hz; Exit: code
+    bool cut = false;   // Sound: a key stopped it
     int32_t column = 0, row = 0;
     uint8_t attr = 0;
 };

@@ -1,0 +1,78 @@
+// Square-wave tones, played in a loop from a WAV image in memory.
+#include "console/console_state.h"
+
+#include <cstring>
+
+namespace console {
+
+namespace {
+
+constexpr size_t HeaderBytes = 44;
+constexpr uint32_t Rate = 11025;
+constexpr size_t ToneBufferBytes = HeaderBytes + Rate + 2;
+constexpr uint8_t Low = 96, High = 160, Silence = 128;
+
+void put32(uint8_t *at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void put16(uint8_t *at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void writeToneHeader(uint8_t *buffer, uint32_t dataLength) {
+    std::memcpy(buffer, "RIFF", 4);
+    put32(buffer + 4, dataLength + 36);
+    std::memcpy(buffer + 8, "WAVEfmt ", 8);
+    put32(buffer + 16, 16);
+    put16(buffer + 20, 1);
+    put16(buffer + 22, 1);
+    put32(buffer + 24, Rate);
+    put32(buffer + 28, Rate);
+    put16(buffer + 32, 1);
+    put16(buffer + 34, 8);
+    std::memcpy(buffer + 36, "data", 4);
+    put32(buffer + 40, dataLength);
+}
+
+} // namespace
+
+void beepTone(uint16_t hz) {
+    auto &s = state();
+    if (!s.toneBuffer.empty())
+        stopTone();
+    if (hz == 0)
+        hz = 1;
+    if (hz > Rate)
+        hz = static_cast<uint16_t>(Rate);
+    s.toneBuffer.assign(ToneBufferBytes, Silence);
+    uint8_t *buffer = s.toneBuffer.data();
+    const uint32_t period = Rate / hz;
+    const uint32_t half = period / 2;
+    // Each period's last byte is overwritten by the next period's first.
+    uint32_t start = 0;
+    for (uint32_t k = 0;; ++k) {
+        start = static_cast<uint32_t>(HeaderBytes + uint64_t{k} * Rate / hz);
+        if (start + period > Rate)
+            break;
+        std::memset(buffer + start, Low, half + 1);
+        std::memset(buffer + start + half, High, period - half + 1);
+    }
+    buffer[start - 1] = Silence;
+    writeToneHeader(buffer, static_cast<uint32_t>(start - HeaderBytes));
+    platform::trace::tone(hz);
+    platform::playLoopingSound(buffer, s.toneBuffer.size());
+}
+
+void stopTone() {
+    auto &s = state();
+    if (s.toneBuffer.empty())
+        return;
+    platform::stopLoopingSound();
+    s.toneBuffer.clear();
+    s.toneBuffer.shrink_to_fit();
+}
+
+} // namespace console

@@ -1,0 +1,174 @@
+#include "game/game.h"
+
+#include "game/messages.h"
+#include "game/outside.h"
+#include "game/round.h"
+#include "game/word_list.h"
+#include "platform/platform.h"
+
+#include <array>
+
+namespace game {
+
+namespace {
+
+struct GameState {
+    std::string soundDir;
+    std::string wordListPath;
+    WordTable words;
+    std::array<uint8_t, WordTableSize + 1> usedFlags{};
+    int32_t roundCounter = 0;
+};
+
+GameState game;
+
+std::string withBackslash(std::string dir) {
+    if (dir.empty() || dir.back() != '\\')
+        dir += '\\';
+    return dir;
+}
+
+void readSettings() {
+    std::string dir = readConfig("GALDRINO", "DIRQUIBO2");
+    game.soundDir = withBackslash(dir.empty() ? "c:\\talvek\\som\\quibo2\\" : dir);
+    game.wordListPath = readConfig("GALDRINO", "ARQPALAVRAS");
+    if (game.wordListPath.empty())
+        game.wordListPath = game.soundDir + "galdrino.pal";
+}
+
+void showTitlePicture() {
+    if (!loadPicture(game.soundDir + "galdrino.bmp"))
+        return;
+    showPicture(console::windowOuterWidth() / 2 - console::pictureWidth() / 2,
+                console::windowOuterHeight() / 2 - console::pictureHeight() / 2);
+}
+
+void seedFromClock() {
+    const auto t = platform::utcTimeOfDay();
+    speech::setRandomSeed(
+        static_cast<uint32_t>(((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond));
+}
+
+[[noreturn]] void cancelProgram() {
+    sayMessage("GDPRGCAN");
+    doneSpeech();
+    doneConsole();
+}
+
+// The line number of a bad word is printed and then spoken digit by digit.
+[[noreturn]] void reportBadLine(int32_t line) {
+    sayMessage("GDERRPAL");
+    const std::string number = std::to_string(line);
+    printLine(number);
+    for (const char digit : number) {
+        speakChar(static_cast<uint8_t>(digit));
+        waitForSpeech();
+        delayMs(200);
+    }
+    cancelProgram();
+}
+
+// Asks whether to play again; returns false when the player answered N.
+bool askPlayAgain() {
+    printLine();
+    sayMessage("GDDENOVO");
+    while (keyPressed())
+        readKey();
+    const uint8_t key = readKey();
+    const uint8_t upper = key >= 'a' && key <= 'z' ? static_cast<uint8_t>(key - 32) : key;
+    speakChar(upper);
+    if (key > 20)
+        printLine(std::string(1, static_cast<char>(key)));
+    return upper != 'N';
+}
+
+void playLoop() {
+    game.roundCounter = 0;
+    do {
+        setWindow(1, 1, 49, 25);
+        clearScreen();
+        printLine("JOGO DA FORCA ZEB");
+        if (++game.roundCounter == game.words.count) {
+            game.roundCounter = 1;
+            clearUsedFlags();
+        }
+        playRound(game.words.words[static_cast<size_t>(pickWord())]);
+    } while (askPlayAgain());
+}
+
+[[noreturn]] void shutDown() {
+    sayMessage("GDTCHAU");
+    doneSpeech();
+    setWindow(1, 1, 80, 25);
+    clearScreen();
+    doneConsole();
+}
+
+} // namespace
+
+void clearUsedFlags() {
+    game.usedFlags.fill(0);
+}
+
+void loadWordList(const std::string &path) {
+    switch (readWordList(path, game.words)) {
+    case WordListResult::Loaded:
+        return;
+    case WordListResult::CannotOpen:
+        sayMessage("GDARNENC");
+        cancelProgram();
+    case WordListResult::TooManyLines:
+        sayMessage("GDMAXPAL");
+        cancelProgram();
+    case WordListResult::BadCharacter:
+        reportBadLine(game.words.count + 1);
+    case WordListResult::Empty:
+        // With no word there is nothing to draw: the list is as good as missing.
+        sayMessage("GDARNENC");
+        cancelProgram();
+    }
+}
+
+void gameStart() {
+    game = GameState{};
+    readSettings();
+    initSpeech(3, game.soundDir);
+    clearScreen();
+    setTitle("Galdrino");
+    showTitlePicture();
+    sayMessage("GDINIC");
+    delayMs(2000);
+    hidePicture();
+    printLine();
+    clearUsedFlags();
+    seedFromClock();
+    loadWordList(game.wordListPath);
+}
+
+int32_t wordCount() {
+    return game.words.count;
+}
+const std::string &wordAt(int32_t index) {
+    return game.words.words[static_cast<size_t>(index)];
+}
+
+int32_t randomBelow(int32_t n) {
+    return static_cast<int32_t>(speech::randomRange(1024)) % n;
+}
+
+int32_t pickWord() {
+    int32_t index = 0;
+    do
+        index = randomBelow(game.words.count);
+    while (game.usedFlags[static_cast<size_t>(index)] != 0);
+    game.usedFlags[static_cast<size_t>(index)] = 1;
+    return index;
+}
+
+void runGame() {
+    gameStart();
+    playLoop();
+    shutDown();
+}
+
+} // namespace game

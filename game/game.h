@@ -1,0 +1,25 @@
+// The game's main procedure: settings, word list, random draw, play loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace game {
+
+constexpr int32_t WordTableSize = 500;
+constexpr size_t MaxWordLength = 40;
+
+// Start-up, then rounds until the player answers N, then shutdown. Ends the
+// program (through the console) and never returns.
+[[noreturn]] void runGame();
+
+// Steps of the main procedure, exposed for tests.
+void gameStart();
+void loadWordList(const std::string &path);
+int32_t wordCount();
+const std::string &wordAt(int32_t index);
+int32_t randomBelow(int32_t n);
+int32_t pickWord();
+void clearUsedFlags();
+
+} // namespace game

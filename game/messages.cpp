@@ -1,0 +1,62 @@
+#include "game/messages.h"
+
+#include "game/outside.h"
+
+#include <cstring>
+
+namespace game {
+
+namespace {
+
+// Texts are Windows-1252 bytes, printed exactly as they stand.
+constexpr Message Catalogue[] = {
+    {"GDINIC", "JOGO DA FORCA ZEB", true},
+    {"GDARNENC", "N\xe3o achei o arquivo de palavras", true},
+    {"GDMAXPAL", "Nao posso processar tantas palavras.", true},
+    {"GDERRPAL", "Houve um erro no arquivo de palavras. Linha ", false},
+    {"GDPRGCAN", "O programa foi cancelado.", true},
+    {"GDCABECA",
+     "Desenhei a cabe\xe7"
+     "a...",
+     true},
+    {"GDPESCOC", "Desenhei o pesco\xe7o...", true},
+    {"GDTRONCO", "Desenhei o tronco...", true},
+    {"GDBRADIR", "Desenhei o bra\xe7o direito...", true},
+    {"GDBRAESQ", "Desenhei o bra\xe7o esquerdo...", true},
+    {"GDPERDIR", "Desenhei a perna direita...", true},
+    {"GDPERESQ", "Desenhei a perna esquerda...", true},
+    {"GDPARABE", "Parab\xe9ns !  A palavra era essa mesmo.", true},
+    {"GDERA", "A palavra era: ", false},
+    {"GDQUELET", "  -> Que letra ? ", false},
+    {"GDREPETE", "Vou repetir o que voc\xea falou:", true},
+    {"GDDESIS", "Que pena, voc\xea desistiu!", true},
+    {"GDSOALFA", "Por favor, s\xf3 tecle letras.", true},
+    {"GDLETREP", "Letra repetida, tente outra!", true},
+    {"GDENFORC", "Que pena, foi enforcado!", true},
+    {"GDDENOVO", "Quer jogar de novo (s/n) ? ", false},
+    {"GDTCHAU", "Tchau, at\xe9 a pr\xf3xima...", true},
+    {"GDPLIM", nullptr, false},
+    {"GDTCHEN", nullptr, false},
+    {"GDREQIEN", nullptr, false},
+};
+
+} // namespace
+
+const Message *findMessage(const std::string &key) {
+    for (const auto &message : Catalogue)
+        if (key == message.key)
+            return &message;
+    return nullptr;
+}
+
+void sayMessage(const std::string &key) {
+    if (const Message *message = findMessage(key); message && message->text) {
+        if (message->lineEnd)
+            printLine(message->text);
+        else
+            print(message->text);
+    }
+    speakMessage(key);
+}
+
+} // namespace game

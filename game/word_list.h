@@ -1,0 +1,24 @@
+// Reading of the word list: one word a line, letters A..Z only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace game {
+
+constexpr int32_t WordListCapacity = 500;
+constexpr size_t WordCapacity = 40;
+
+struct WordTable {
+    std::array<std::string, WordListCapacity> words;
+    int32_t count = 0;
+};
+
+enum class WordListResult { Loaded, CannotOpen, TooManyLines, BadCharacter, Empty };
+
+// Fills `table` from the file. On BadCharacter, `table.count` holds the
+// number of good lines before the bad one.
+WordListResult readWordList(const std::string &path, WordTable &table);
+
+} // namespace game

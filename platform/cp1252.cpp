@@ -1,0 +1,90 @@
+#include "platform/cp1252.h"
+
+namespace platform {
+
+namespace {
+
+// Code points of the bytes 0x80..0x9F; 0 marks the unassigned ones.
+constexpr uint32_t HighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void appendUtf8(std::string &out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at text[i]; returns its length (0 when malformed).
+size_t decodeUtf8(const std::string &text, size_t i, uint32_t &cp) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t lead = byte(i);
+    size_t length = lead < 0x80         ? 1
+                    : (lead >> 5) == 6  ? 2
+                    : (lead >> 4) == 14 ? 3
+                    : (lead >> 3) == 30 ? 4
+                                        : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    return length;
+}
+
+} // namespace
+
+uint32_t cp1252ToUnicode(uint8_t byte) {
+    if (byte >= 0x80 && byte < 0xA0)
+        return HighControls[byte - 0x80];
+    return byte;
+}
+
+int unicodeToCp1252(uint32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return static_cast<int>(codePoint);
+    for (int k = 0; k < 32; ++k)
+        if (HighControls[k] != 0 && HighControls[k] == codePoint)
+            return 0x80 + k;
+    return -1;
+}
+
+std::string utf8ToCp1252(const std::string &utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        uint32_t cp = 0;
+        const size_t length = decodeUtf8(utf8, i, cp);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        i += length;
+        const int byte = unicodeToCp1252(cp);
+        if (byte >= 0)
+            out += static_cast<char>(byte);
+    }
+    return out;
+}
+
+std::string cp1252ToUtf8(const std::string &bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const uint32_t cp = cp1252ToUnicode(static_cast<uint8_t>(c));
+        if (cp != 0 || c == 0)
+            appendUtf8(out, cp);
+    }
+    return out;
+}
+
+} // namespace platform
