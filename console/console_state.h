@@ -77,5 +77,6 @@ void onDestroy();
 void fillMinMaxInfo(platform::MinMaxInfo &info);
 [[noreturn]] void endProgram(int32_t code);
 void readWindowConfiguration();
+void parseColourTable(const std::string &value, std::array<uint8_t, 16> &remap);
 
 } // namespace console

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up, builds the game with its data and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/release -j"$(nproc)"
+exec build/release/bin/galdrino

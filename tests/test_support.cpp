@@ -1,0 +1,106 @@
+#include "tests/test_support.h"
+
+#include "app/module_start.h"
+#include "platform/posix/posix_host.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace test_support {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zebtest-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary directory");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void makeDirectories(const std::string &path) { std::filesystem::create_directories(path); }
+
+void writeFile(const std::string &path, const std::string &bytes) {
+    makeDirectories(std::filesystem::path(path).parent_path().string());
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+
+void put(std::string &out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+std::string wavImage(const std::vector<uint8_t> &samples, uint32_t rate, uint16_t bits,
+                     uint16_t channels) {
+    std::string out = "RIFF";
+    put(out, static_cast<uint32_t>(samples.size() + 36), 4);
+    out += "WAVEfmt ";
+    put(out, 16, 4);
+    put(out, 1, 2);
+    put(out, channels, 2);
+    put(out, rate, 4);
+    const uint32_t align = channels * (bits / 8u);
+    put(out, rate * align, 4);
+    put(out, align, 2);
+    put(out, bits, 2);
+    out += "data";
+    put(out, static_cast<uint32_t>(samples.size()), 4);
+    out.append(samples.begin(), samples.end());
+    return out;
+}
+
+std::string wavOfMs(uint32_t ms) {
+    std::vector<uint8_t> samples(static_cast<size_t>(ms) * 11025 / 1000);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<uint8_t>(i % 20 < 10 ? 100 : 156);
+    return wavImage(samples);
+}
+
+void startMachine(const std::string &root, const std::string &iniPath,
+                  const std::string &keyScript) {
+    headless::reset();
+    headless::setCloseWhenScriptEnds(false);
+    posix_host::setDriveRoot(root);
+    posix_host::setConfigOverride(iniPath);
+    std::string error;
+    if (!headless::setKeyScript(keyScript, error))
+        throw std::runtime_error(error);
+    app::startModules();
+}
+
+std::vector<std::string> transcriptLines(const std::string &kind) {
+    std::vector<std::string> lines;
+    std::istringstream in(headless::transcriptText());
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(kind + " ", 0) == 0)
+            lines.push_back(line.substr(kind.size() + 1));
+    return lines;
+}
+
+std::vector<std::string> soundsPlayed() {
+    std::vector<std::string> names;
+    for (const auto &event : headless::transcript())
+        if (event.kind == headless::Event::Kind::Sound)
+            names.push_back(event.text);
+    return names;
+}
+
+std::string textPrinted() {
+    std::string text;
+    for (const auto &event : headless::transcript())
+        if (event.kind == headless::Event::Kind::Text)
+            text += event.text;
+    return text;
+}
+
+} // namespace test_support
