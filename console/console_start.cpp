@@ -12,7 +12,7 @@ namespace {
 // Standard output: every write goes to the window at once and is followed
 // by a pump, so that the window stays responsive while text is produced.
 class WindowOutput : public std::streambuf {
-  protected:
+protected:
     int_type overflow(int_type c) override {
         if (c == traits_type::eof())
             return traits_type::not_eof(c);
@@ -29,7 +29,7 @@ class WindowOutput : public std::streambuf {
 
 // Standard input: one line at a time from the window's line reader.
 class WindowInput : public std::streambuf {
-  protected:
+protected:
     int_type underflow() override {
         if (gptr() < egptr())
             return traits_type::to_int_type(*gptr());
@@ -39,7 +39,7 @@ class WindowInput : public std::streambuf {
         return length ? traits_type::to_int_type(*gptr()) : traits_type::eof();
     }
 
-  private:
+private:
     uint8_t line_[128] = {};
 };
 

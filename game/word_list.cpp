@@ -11,7 +11,7 @@ constexpr uint8_t EndOfFileMark = 26; // a text file ends at Ctrl+Z, as on DOS
 // Reads a file byte by byte through a fixed buffer, so that a line of any
 // length is checked without being held in memory.
 class ByteReader {
-  public:
+public:
     explicit ByteReader(platform::File &file) : file_(file) {}
 
     // The next byte, or -1 at the end of the text.
@@ -38,7 +38,7 @@ class ByteReader {
 
     bool atEnd() { return peek() < 0; }
 
-  private:
+private:
     platform::File &file_;
     uint8_t buffer_[4096] = {};
     size_t pos_ = 0, length_ = 0;

@@ -28,10 +28,10 @@ public:
     // Reads exactly count bytes; false on a short read.
     bool readExact(void *buffer, size_t count);
     size_t write(const void *buffer, size_t count);
-    bool seek(int64_t offset);     // from the start
-    bool skip(int64_t offset);     // from the current position
+    bool seek(int64_t offset); // from the start
+    bool skip(int64_t offset); // from the current position
     int64_t tell() const;
-    int64_t size() const;          // -1 when unknown
+    int64_t size() const; // -1 when unknown
     bool atEnd();
 
 private:

@@ -101,11 +101,8 @@ TEST(ColourTable, ParsesUntilTheFirstBadEntry) {
         const char *value;
         std::array<uint8_t, 4> firstFour;
     } cases[] = {
-        {"4,2", {4, 2, 2, 3}},
-        {"4, 2, 9", {4, 2, 2, 3}},
-        {"0,1,2,3", {0, 1, 2, 3}},
-        {"300,x", {44, 0, 2, 3}},
-        {"", {0, 1, 2, 3}},
+        {"4,2", {4, 2, 2, 3}},    {"4, 2, 9", {4, 2, 2, 3}}, {"0,1,2,3", {0, 1, 2, 3}},
+        {"300,x", {44, 0, 2, 3}}, {"", {0, 1, 2, 3}},
     };
     for (const auto &c : cases) {
         std::array<uint8_t, 16> remap{};
@@ -128,8 +125,8 @@ TEST_F(ConsoleTest, TitleIsTrimmedAndCutAt140) {
 TEST_F(ConsoleTest, ExtendedAndAltKeyCodes) {
     start("{F1}{CTRL+F1}{SHIFT+INSERT}{CTRL+INSERT}{CTRL+DELETE}{CTRL+UP}{CTRL+ALT+A}"
           "{CTRL+ALT+0}{ESC}{ENTER}{CTRL+ENTER}{BACKSPACE}{CTRL+BACKSPACE}{CTRL+C}x");
-    const std::vector<int> want = {0, 59, 0,  94, 0,  254, 0,   255, 0, 83, 0, 113, 0,
-                                   30, 0, 129, 27, 13, 10, 8, 127, 3, 'x'};
+    const std::vector<int> want = {0, 59, 0, 94,  0,  254, 0,  255, 0,   83, 0,  113,
+                                   0, 30, 0, 129, 27, 13,  10, 8,   127, 3,  'x'};
     EXPECT_EQ(readKeys(want.size()), want);
 }
 

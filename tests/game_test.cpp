@@ -1,6 +1,6 @@
 // Whole games on the headless backend, with recordings of known lengths.
-#include "game/game.h"
 #include "game/gallows.h"
+#include "game/game.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +11,11 @@ namespace {
 
 using test_support::TempDir;
 
-const char *const MessageKeys[] = {
-    "GDINIC",   "GDARNENC", "GDMAXPAL", "GDERRPAL", "GDPRGCAN", "GDCABECA", "GDPESCOC",
-    "GDTRONCO", "GDBRADIR", "GDBRAESQ", "GDPERDIR", "GDPERESQ", "GDPARABE", "GDERA",
-    "GDQUELET", "GDREPETE", "GDDESIS",  "GDSOALFA", "GDLETREP", "GDENFORC", "GDDENOVO",
-    "GDTCHAU",  "GDPLIM",   "GDTCHEN",  "GDREQIEN"};
+const char *const MessageKeys[] = {"GDINIC",   "GDARNENC", "GDMAXPAL", "GDERRPAL", "GDPRGCAN",
+                                   "GDCABECA", "GDPESCOC", "GDTRONCO", "GDBRADIR", "GDBRAESQ",
+                                   "GDPERDIR", "GDPERESQ", "GDPARABE", "GDERA",    "GDQUELET",
+                                   "GDREPETE", "GDDESIS",  "GDSOALFA", "GDLETREP", "GDENFORC",
+                                   "GDDENOVO", "GDTCHAU",  "GDPLIM",   "GDTCHEN",  "GDREQIEN"};
 
 class GameTest : public ::testing::Test {
 protected:
@@ -31,7 +31,9 @@ protected:
     }
     std::string soundDir() const { return dir.file("talvek/som/quibo2/"); }
     std::string lettersDir() const { return dir.file("talvek/som/letras/"); }
-    void words(const std::string &list) { test_support::writeFile(soundDir() + "galdrino.pal", list); }
+    void words(const std::string &list) {
+        test_support::writeFile(soundDir() + "galdrino.pal", list);
+    }
 
     // Plays a whole game with the key script; returns the exit code.
     int32_t play(const std::string &keys, uint32_t seed = 0) {
@@ -57,14 +59,16 @@ protected:
 
 TEST_F(GameTest, WinningRoundPresentsTheWordAndCongratulates) {
     words("CASA\r\n");
-    EXPECT_EQ(play("asc" "n"), 0);
+    EXPECT_EQ(play("asc"
+                   "n"),
+              0);
     const auto sounds = test_support::soundsPlayed();
     ASSERT_GE(sounds.size(), 2u);
     EXPECT_EQ(sounds.front(), "GDINIC.wav");
     // After A is found, the next presentation: plim C, A, plim S, A.
-    EXPECT_EQ(soundsBetween("_65.wav", "GDQUELET.wav"),
-              (std::vector<std::string>{"_65.wav", "GDPLIM.wav", "_65.wav", "GDPLIM.wav",
-                                        "_65.wav"}));
+    EXPECT_EQ(
+        soundsBetween("_65.wav", "GDQUELET.wav"),
+        (std::vector<std::string>{"_65.wav", "GDPLIM.wav", "_65.wav", "GDPLIM.wav", "_65.wav"}));
     EXPECT_TRUE(printed("Parab\xe9ns !  A palavra era essa mesmo.\r\nA palavra era: CASA\r\n"));
     EXPECT_TRUE(printed("Quer jogar de novo (s/n) ? n\r\n"));
     EXPECT_TRUE(printed("Tchau, at\xe9 a pr\xf3xima..."));
@@ -75,7 +79,9 @@ TEST_F(GameTest, WinningRoundPresentsTheWordAndCongratulates) {
 
 TEST_F(GameTest, EighthMissHangsTheFigureAfterSevenBodyParts) {
     words("CASA\r\n");
-    EXPECT_EQ(play("bdefghij" "N"), 0);
+    EXPECT_EQ(play("bdefghij"
+                   "N"),
+              0);
     std::vector<std::string> effects;
     for (const auto &s : test_support::soundsPlayed())
         if (s.rfind("GDT", 0) == 0 || s.rfind("GDREQ", 0) == 0 || s == "GDCABECA.wav" ||
@@ -118,7 +124,8 @@ TEST_F(GameTest, EnterSpaceAndArrowsRepeatTriedLettersInOrder) {
     EXPECT_EQ(play("zb{ENTER} {UP}{ESC}n"), 0);
     const std::string text = test_support::textPrinted();
     size_t count = 0;
-    for (size_t at = text.find("Vou repetir o que voc\xea falou:\r\nBZ\r\n"); at != std::string::npos;
+    for (size_t at = text.find("Vou repetir o que voc\xea falou:\r\nBZ\r\n");
+         at != std::string::npos;
          at = text.find("Vou repetir o que voc\xea falou:\r\nBZ\r\n", at + 1))
         ++count;
     EXPECT_EQ(count, 3u);
@@ -153,7 +160,8 @@ TEST_F(GameTest, BadCharacterOnLine12IsReportedAndSpoken) {
         list += "casa\r\n";
     words(list + "ma\xe7\xe3\r\nBOLA\r\n");
     EXPECT_EQ(play(""), 0);
-    EXPECT_TRUE(printed("Houve um erro no arquivo de palavras. Linha 12\r\nO programa foi cancelado."));
+    EXPECT_TRUE(
+        printed("Houve um erro no arquivo de palavras. Linha 12\r\nO programa foi cancelado."));
     EXPECT_EQ(soundsBetween("GDERRPAL.wav", "GDPRGCAN.wav"),
               (std::vector<std::string>{"GDERRPAL.wav", "_49.wav", "_50.wav"}));
 }

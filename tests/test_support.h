@@ -26,8 +26,8 @@ void writeFile(const std::string &path, const std::string &bytes);
 void makeDirectories(const std::string &path);
 
 // A mono PCM WAV file image: canonical 44-byte header and `samples`.
-std::string wavImage(const std::vector<uint8_t> &samples, uint32_t rate = 11025,
-                     uint16_t bits = 8, uint16_t channels = 1);
+std::string wavImage(const std::vector<uint8_t> &samples, uint32_t rate = 11025, uint16_t bits = 8,
+                     uint16_t channels = 1);
 // `ms` milliseconds of 8-bit 11025 Hz sound.
 std::string wavOfMs(uint32_t ms);
 
