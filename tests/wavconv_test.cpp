@@ -119,6 +119,7 @@ TEST(WavDecoding, RejectsWhatItCannotPlay) {
         {"compressed", riff({{"fmt ", fmtBody(2, 1, 11025, 8)}, {"data", someData}})},
         {"24-bit", riff({{"fmt ", fmtBody(1, 1, 11025, 24)}, {"data", someData}})},
         {"six channels", riff({{"fmt ", fmtBody(1, 6, 11025, 16)}, {"data", someData}})},
+        {"rate 10 Hz", riff({{"fmt ", fmtBody(1, 1, 10, 8)}, {"data", someData}})},
         {"short format", riff({{"fmt ", {1, 0, 1, 0}}, {"data", someData}})},
         {"no data", riff({{"fmt ", fmtBody(1, 1, 11025, 8)}})},
     };

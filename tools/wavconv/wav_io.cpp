@@ -11,6 +11,9 @@ namespace wavkit {
 namespace {
 
 constexpr uint16_t kPcmTag = 1;
+// Rates outside this range are damage, and resampling them would take ages.
+constexpr uint32_t kMinRate = 1000;
+constexpr uint32_t kMaxRate = 384000;
 
 uint16_t readLe16(std::span<const uint8_t> bytes, size_t at) {
     return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
@@ -51,8 +54,8 @@ bool checkFormat(const Format &format, std::string &error) {
         error = "unsupported channel count " + std::to_string(format.channels);
     } else if (format.bits != 8 && format.bits != 16) {
         error = "unsupported sample size " + std::to_string(format.bits) + " bits";
-    } else if (format.rate == 0) {
-        error = "sample rate 0";
+    } else if (format.rate < kMinRate || format.rate > kMaxRate) {
+        error = "implausible sample rate " + std::to_string(format.rate) + " Hz";
     } else {
         return true;
     }
