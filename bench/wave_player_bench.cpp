@@ -31,11 +31,10 @@ void writeLongWav(const std::string &path, uint32_t seconds, uint32_t rate, uint
     std::FILE *out = std::fopen(path.c_str(), "wb");
     const uint32_t bytesPerSample = bits / 8u;
     const uint32_t dataLength = seconds * rate * bytesPerSample;
-    std::vector<uint8_t> header(test_support::wavImage({}, rate, bits).substr(0, 44).begin(),
-                                test_support::wavImage({}, rate, bits).substr(0, 44).end());
+    std::string header = test_support::wavImage({}, rate, bits);
     for (int i = 0; i < 4; ++i) {
-        header[40 + i] = static_cast<uint8_t>(dataLength >> (8 * i));
-        header[4 + i] = static_cast<uint8_t>((dataLength + 36) >> (8 * i));
+        header[40 + i] = static_cast<char>(dataLength >> (8 * i));
+        header[4 + i] = static_cast<char>((dataLength + 36) >> (8 * i));
     }
     std::fwrite(header.data(), 1, header.size(), out);
     std::vector<uint8_t> second(rate * bytesPerSample);
