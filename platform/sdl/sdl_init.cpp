@@ -1,0 +1,65 @@
+// SDL is started on the first call that needs it and shut down by
+// exitProcess, after every file has let go of its SDL handles.
+#include "platform/sdl/sdl_internal.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace sdl_backend {
+
+namespace {
+
+struct InitState {
+    bool video = false;
+    bool audioTried = false;
+    bool audio = false;
+};
+
+InitState state;
+
+void setHintsOnce() {
+    // Ctrl+C and kill end the program as for any other program; the window's
+    // close box arrives as its own event.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
+
+} // namespace
+
+void ensureVideo() {
+    if (state.video)
+        return;
+    setHintsOnce();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "Cannot open a window on this display: %s\n", SDL_GetError());
+        platform::exitProcess(1);
+    }
+    state.video = true;
+    // Started with the window so that the first sound does not wait for it.
+    ensureAudio();
+}
+
+bool ensureAudio() {
+    if (state.audioTried)
+        return state.audio;
+    state.audioTried = true;
+    setHintsOnce();
+    state.audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!state.audio)
+        std::fprintf(stderr, "No sound output, playing silently: %s\n", SDL_GetError());
+    return state.audio;
+}
+
+} // namespace sdl_backend
+
+namespace platform {
+
+void exitProcess(int32_t code) {
+    sdl_backend::shutdownLoopingSound();
+    sdl_backend::shutdownWaveOut();
+    sdl_backend::shutdownWindow();
+    sdl_backend::shutdownFont();
+    SDL_Quit();
+    std::exit(code);
+}
+
+} // namespace platform
