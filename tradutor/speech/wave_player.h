@@ -3,6 +3,8 @@
 // pending key stopping any sound at once.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,6 +38,14 @@ bool compression();
 
 // Internal steps, exposed for tests.
 uint32_t compressSpeech(uint8_t *buffer, uint32_t length, uint16_t bits, uint32_t rate);
+// The size of the next block read from a data chunk with `remaining` bytes left.
+uint32_t blockSizeFor(uint32_t remaining);
+// Fills a device block (BlockSize bytes) with `length` <= BlockSize samples
+// and returns the length handed to the device.
+uint32_t fillBlock(uint8_t *block, const uint8_t *samples, uint32_t length, uint16_t bits,
+                   uint16_t channels);
 int queuedCount();
+// The format the device was last opened for (after speed-up and compression).
+platform::WaveFormat currentFormat();
 
 } // namespace wave
