@@ -1,0 +1,22 @@
+// The speech-server dispatcher: hands texts to the configured speech server
+// (kind 3 the built-in engine, 5 and 54 the two SAPI 5 voice classes, any
+// other kind SAPI 4) and forwards its start, close, speak, busy and stop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace servers {
+
+// Starts the server of `kind`; false when it cannot be started, after which
+// the other operations must not be used. An empty output file speaks to the
+// sound device.
+bool serverStart(int32_t voice, int32_t rate, int32_t pitch, const std::string &outputFile,
+                 int32_t kind);
+void serverClose();
+void serverSpeak(const std::string &text);
+// Mode 1: only text still queued counts; mode 0: audio still playing counts too.
+bool serverBusy(uint8_t mode);
+void serverStop();
+
+} // namespace servers
