@@ -66,6 +66,10 @@ private:
     SDL_AudioDeviceID id_ = 0;
 };
 
+// Closes the wave-out devices kept open for later sounds (sdl_wave_out.cpp),
+// for a system that allows one open device only. False when none was open.
+bool releaseIdleWaveDevices();
+
 // Result of the Windows multimedia API for a format it cannot play.
 constexpr int32_t WaveBadFormat = 32;
 

@@ -91,6 +91,8 @@ void playLoopingSound(const uint8_t *wavImage, size_t size) {
     state.length = wav->length;
     state.position = 0;
     state.device = openPlaybackDevice(wav->format, fillLooping, &state, nullptr);
+    if (!state.device.isOpen() && releaseIdleWaveDevices())
+        state.device = openPlaybackDevice(wav->format, fillLooping, &state, nullptr);
     if (state.device.isOpen())
         SDL_PauseAudioDevice(state.device.id(), 0);
 }

@@ -3,10 +3,12 @@
 // finished. The callback touches nothing but this file's block queue and
 // callback history, both guarded by the device lock.
 //
-// The SDL device is kept open between sounds of the same format (closing
-// and reopening a device takes tens of milliseconds on a desktop sound
-// server, and the program closes its device after every sound); while no
-// block is queued it plays silence.
+// The program closes its device after every sound, but closing an SDL device
+// takes up to three buffers (SDL lets the sound drain) and opening one on a
+// desktop sound server takes longer still. So the SDL devices of the last
+// two formats stay open: the one in use plays silence while nothing is
+// queued, the other is paused. A third format closes the least recently
+// used one.
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_probe.h"
 
@@ -22,6 +24,7 @@ namespace {
 constexpr int32_t WaveInvalidParam = 11; // MMSYSERR_INVALPARAM
 constexpr size_t BlockCapacity = 16;
 constexpr size_t HistoryCapacity = 64;
+constexpr size_t DeviceSlots = 2;
 
 struct QueuedBlock {
     uint32_t id = 0;
@@ -30,18 +33,26 @@ struct QueuedBlock {
     uint32_t played = 0;
 };
 
+struct DeviceSlot {
+    platform::WaveFormat format;
+    uint8_t silence = 0x80;
+    uint64_t lastUse = 0;
+    AudioDevice device;
+};
+
 struct WaveOutState {
-    // Shared with the audio callback, under the device lock.
+    // Shared with the audio callback of the playing device, under its lock.
     std::array<QueuedBlock, BlockCapacity> blocks{};
     size_t head = 0, count = 0;
     std::array<WaveCallbackRecord, HistoryCapacity> history{};
     size_t historyNext = 0, historyCount = 0;
     uint8_t silence = 0x80;
-    // Main thread only. Declared last so that the device (and its thread)
-    // goes before the queue it reads.
-    platform::WaveFormat format;
+    // Main thread only. The devices are declared last so that they (and
+    // their threads) go before the queue they read.
     bool handedOut = false; // between waveOpen and waveClose
-    AudioDevice device;
+    uint64_t uses = 0;
+    DeviceSlot *playing = nullptr; // the one device not paused
+    std::array<DeviceSlot, DeviceSlots> slots;
 };
 
 WaveOutState state;
@@ -103,24 +114,62 @@ private:
     SDL_AudioDeviceID id_;
 };
 
-bool openDeviceFor(const platform::WaveFormat &format) {
-    state.device.close();
-    state.head = state.count = 0;
-    state.historyNext = state.historyCount = 0;
-    state.device = openPlaybackDevice(format, fillFromQueue, &state, &state.silence);
-    if (!state.device.isOpen())
-        return false;
-    state.format = format;
-    SDL_PauseAudioDevice(state.device.id(), 0);
-    return true;
+DeviceSlot *openSlotFor(const platform::WaveFormat &format) {
+    for (DeviceSlot &slot : state.slots) {
+        if (slot.device.isOpen() && sameFormat(slot.format, format))
+            return &slot;
+    }
+    return nullptr;
+}
+
+DeviceSlot &slotToReplace() {
+    return *std::min_element(
+        state.slots.begin(), state.slots.end(), [](const DeviceSlot &a, const DeviceSlot &b) {
+            return a.device.isOpen() == b.device.isOpen() ? a.lastUse < b.lastUse
+                                                          : !a.device.isOpen();
+        });
+}
+
+bool openSlot(DeviceSlot &slot, const platform::WaveFormat &format) {
+    if (state.playing == &slot)
+        state.playing = nullptr;
+    slot.device = openPlaybackDevice(format, fillFromQueue, &state, &slot.silence);
+    slot.format = format;
+    return slot.device.isOpen();
+}
+
+// Some systems (and SDL's dummy driver) allow one open device only.
+bool closeIdleSlots(const DeviceSlot *keep) {
+    bool closed = false;
+    for (DeviceSlot &slot : state.slots) {
+        if (&slot == keep || !slot.device.isOpen())
+            continue;
+        if (state.playing == &slot)
+            state.playing = nullptr;
+        slot.device.close();
+        closed = true;
+    }
+    return closed;
+}
+
+// Only one device runs the callback: pausing waits until the old one has
+// left it, and the new one starts after the silence byte is its own.
+void makePlaying(DeviceSlot &slot) {
+    if (state.playing == &slot)
+        return;
+    if (state.playing != nullptr)
+        SDL_PauseAudioDevice(state.playing->device.id(), 1);
+    state.silence = slot.silence;
+    state.playing = &slot;
+    SDL_PauseAudioDevice(slot.device.id(), 0);
 }
 
 } // namespace
 
 size_t waveCallbackHistory(WaveCallbackRecord *out, size_t capacity) {
-    if (!state.device.isOpen())
+    if (state.playing == nullptr)
         return 0;
-    DeviceLock lock(state.device.id());
+    DeviceLock lock(state.playing->device.id());
     const size_t n = std::min(capacity, state.historyCount);
     const size_t oldest =
         (state.historyNext + HistoryCapacity - state.historyCount) % HistoryCapacity;
@@ -131,11 +180,17 @@ size_t waveCallbackHistory(WaveCallbackRecord *out, size_t capacity) {
 }
 
 uint32_t waveBufferFrames() {
-    return state.device.isOpen() ? bufferFramesFor(state.format.rate) : 0;
+    return state.playing != nullptr ? bufferFramesFor(state.playing->format.rate) : 0;
+}
+
+bool releaseIdleWaveDevices() {
+    return closeIdleSlots(state.handedOut ? state.playing : nullptr);
 }
 
 void shutdownWaveOut() {
-    state.device.close();
+    state.playing = nullptr;
+    for (DeviceSlot &slot : state.slots)
+        slot.device.close();
     state.head = state.count = 0;
     state.handedOut = false;
 }
@@ -153,10 +208,14 @@ int32_t waveOpen(const WaveFormat &format) {
         return WaveNoDriver;
     if (state.handedOut)
         waveClose();
-    if (!state.device.isOpen() || !sameFormat(state.format, format)) {
-        if (!openDeviceFor(format))
+    DeviceSlot *slot = openSlotFor(format);
+    if (slot == nullptr) {
+        slot = &slotToReplace();
+        if (!openSlot(*slot, format) && (!closeIdleSlots(nullptr) || !openSlot(*slot, format)))
             return WaveBadDeviceId;
     }
+    slot->lastUse = ++state.uses;
+    makePlaying(*slot);
     state.handedOut = true;
     return WaveOk;
 }
@@ -166,7 +225,7 @@ int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
         return WaveInvalidHandle;
     if (data == nullptr && length > 0)
         return WaveInvalidParam;
-    DeviceLock lock(state.device.id());
+    DeviceLock lock(state.playing->device.id());
     if (state.count == BlockCapacity)
         return WaveNoMem;
     state.blocks[(state.head + state.count) % BlockCapacity] =
@@ -180,12 +239,12 @@ int32_t waveUnprepare(uint32_t) {
 }
 
 void waveReset() {
-    if (!state.device.isOpen())
+    if (state.playing == nullptr)
         return;
     std::array<uint32_t, BlockCapacity> dropped{};
     size_t droppedCount = 0;
     {
-        DeviceLock lock(state.device.id());
+        DeviceLock lock(state.playing->device.id());
         for (; droppedCount < state.count; ++droppedCount)
             dropped[droppedCount] = state.blocks[(state.head + droppedCount) % BlockCapacity].id;
         state.head = state.count = 0;
