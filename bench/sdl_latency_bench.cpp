@@ -9,7 +9,6 @@
 // It first checks the backend's key and character translation tables and
 // fails when one of them is wrong.
 #include "platform/platform.h"
-#include "platform/sdl/cp1252.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/sdl_probe.h"
 
@@ -148,38 +147,24 @@ void checkControlCharacters() {
     expect(!sdl_backend::textAllowedWith(KMOD_LALT), "no text with the left Alt");
 }
 
-void checkCodePage() {
-    using sdl_backend::cp1252FromUtf8, sdl_backend::utf8FromCp1252;
-    const std::pair<std::string, std::string> fromUtf8[] = {
+void checkTypedText() {
+    const std::pair<std::string, std::string> cases[] = {
         {"abc", "abc"},
-        {"\xC3\xA7\xC3\xA3\xC3\xA9", "\xE7\xE3\xE9"},         // ç ã é
-        {"\xE2\x82\xAC\xE2\x80\x9C\xC5\x93", "\x80\x93\x9C"}, // € “ œ
-        {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},                     // no-break space, ÿ
+        {"\xC3\xA7\xC3\xA3\xC3\xA9", "\xE7\xE3\xE9"},         // c-cedilla, a-tilde, e-acute
+        {"\xE2\x82\xAC\xE2\x80\x9C\xC5\x93", "\x80\x93\x9C"}, // euro, left quote, oe
+        {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},                     // no-break space, y-diaeresis
         {"a\xE4\xB8\xAD"
          "b",
          "ab"},                   // a CJK character is dropped
         {"\xF0\x9F\x98\x80", ""}, // so is an emoji
-        {"\xC2\x81\x1B\x7F", ""}, // controls are no typed text
-        {"\xC3", ""},             // cut sequence
-        {"\xC0\xAFx", "x"},       // overlong '/'
-        {"\xED\xA0\x80y", "y"},   // surrogate
-        {"\xFFz", "z"},           // invalid byte
+        {"\x1B\t\r\x7F", ""},     // control characters come from the key presses
+        {"\xC2\x81\xC2\x9D", ""}, // C1 controls have no byte
+        {"\xC3", ""},             // a cut sequence
+        {" ~", " ~"},
     };
-    for (const auto &[utf8, expected] : fromUtf8)
-        expect(cp1252FromUtf8(utf8) == expected,
-               "UTF-8 text of " + std::to_string(utf8.size()) + " bytes");
-    expect(utf8FromCp1252("a\xE7\x80\x9F") == "a\xC3\xA7\xE2\x82\xAC\xC5\xB8",
-           "Windows-1252 to UTF-8");
-    expect(sdl_backend::unicodeFromCp1252(0x81) == 0x81, "undefined byte 81");
-    expect(sdl_backend::unicodeFromCp1252(0x99) == 0x2122, "byte 99 is the trade mark sign");
-    for (int byte = 0x20; byte <= 0xFF; ++byte) {
-        uint8_t back = 0;
-        const char32_t c = sdl_backend::unicodeFromCp1252(static_cast<uint8_t>(byte));
-        const bool defined = byte != 0x7F && byte != 0x81 && byte != 0x8D && byte != 0x8F &&
-                             byte != 0x90 && byte != 0x9D;
-        expect(sdl_backend::cp1252FromUnicode(c, back) == defined && (!defined || back == byte),
-               "round trip of byte " + std::to_string(byte));
-    }
+    for (const auto &[utf8, expected] : cases)
+        expect(sdl_backend::typedCharacters(utf8) == expected,
+               "typed text of " + std::to_string(utf8.size()) + " bytes");
 }
 
 // ---- latency ----
@@ -360,7 +345,7 @@ int main() {
     std::printf("Translation checks\n");
     checkVirtualKeys();
     checkControlCharacters();
-    checkCodePage();
+    checkTypedText();
     std::printf("  %d checks, %d failed\n", checks, failures);
 
     std::printf("Sound start (audio driver %s)\n", std::getenv("SDL_AUDIODRIVER"));

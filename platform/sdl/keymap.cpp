@@ -1,6 +1,9 @@
 #include "platform/sdl/keymap.h"
 
+#include "platform/cp1252.h"
 #include "platform/platform.h"
+
+#include <algorithm>
 
 namespace sdl_backend {
 
@@ -175,6 +178,15 @@ uint8_t controlCharForKey(uint8_t virtualKey, uint8_t modifiers) {
 
 bool textAllowedWith(uint16_t sdlModifiers) {
     return (sdlModifiers & (KMOD_CTRL | KMOD_LALT)) == 0;
+}
+
+std::string typedCharacters(const std::string &utf8) {
+    std::string bytes = platform::utf8ToCp1252(utf8);
+    std::erase_if(bytes, [](char c) {
+        const auto byte = static_cast<uint8_t>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+    return bytes;
 }
 
 } // namespace sdl_backend

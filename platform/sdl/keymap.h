@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 
 namespace sdl_backend {
 
@@ -34,5 +35,10 @@ uint8_t controlCharForKey(uint8_t virtualKey, uint8_t modifiers);
 // Whether typed text belongs to a key press made with these SDL modifiers:
 // with Ctrl or the left Alt held Windows delivers no character message.
 bool textAllowedWith(uint16_t sdlModifiers);
+
+// The character messages of typed UTF-8 text: its Windows-1252 bytes, without
+// the characters the code page lacks and without control characters (those
+// come from the key presses themselves).
+std::string typedCharacters(const std::string &utf8);
 
 } // namespace sdl_backend

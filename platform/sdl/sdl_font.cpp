@@ -2,7 +2,7 @@
 // sized so that its line skip is the cell height, and drawn cell by cell
 // from a cache of white glyphs fitted to the cell (coloured at blit time),
 // so that the grid stays exact whatever the face's own advance.
-#include "platform/sdl/cp1252.h"
+#include "platform/cp1252.h"
 #include "platform/sdl/sdl_internal.h"
 
 #include <SDL_ttf.h>
@@ -137,7 +137,7 @@ std::optional<FontFile> findConsoleFont(const std::string &face, int32_t weight)
     if (FcInit() != FcTrue)
         return std::nullopt;
     if (!face.empty()) {
-        if (auto file = matchFamily(utf8FromCp1252(face), weight))
+        if (auto file = matchFamily(platform::cp1252ToUtf8(face), weight))
             return file;
     }
     if (auto file = matchFamily(FallbackFamily, weight))
@@ -216,9 +216,10 @@ SurfacePtr fitToCell(SDL_Surface &rendered) {
 SDL_Surface *glyphFor(uint8_t byte) {
     if (!state.glyphReady[byte]) {
         state.glyphReady[byte] = true;
-        const char32_t character = unicodeFromCp1252(byte);
-        uint8_t printable = 0;
-        if (cp1252FromUnicode(character, printable)) {
+        // Control characters and the code page's unassigned bytes (0 here)
+        // have no picture.
+        const uint32_t character = platform::cp1252ToUnicode(byte);
+        if (character >= 0x20 && character != 0x7F) {
             SurfacePtr rendered(TTF_RenderGlyph32_Blended(state.font.get(), character,
                                                           SDL_Color{255, 255, 255, 255}));
             if (rendered)

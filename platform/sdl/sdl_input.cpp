@@ -2,7 +2,6 @@
 // A printable key gives its character through SDL's text input only (dead
 // keys and input methods included); the control characters Windows makes
 // by itself are made here from the key press.
-#include "platform/sdl/cp1252.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/sdl_internal.h"
 
@@ -53,7 +52,7 @@ void textInput(const SDL_TextInputEvent &text) {
     if (!textAllowedWith(state.lastKeyModifiers))
         return;
     const uint8_t modifiers = modifiersFromSdl(static_cast<uint16_t>(SDL_GetModState()));
-    for (const char byte : cp1252FromUtf8(text.text))
+    for (const char byte : typedCharacters(text.text))
         queueMessage(message(platform::Msg::Char, static_cast<uint8_t>(byte), modifiers));
 }
 

@@ -3,7 +3,7 @@
 // the window at the end of each drawing step and after each Paint. The
 // caret is not part of the back buffer: it is inverted into the copy as it
 // goes to the window, so moving or removing it needs nothing restored.
-#include "platform/sdl/cp1252.h"
+#include "platform/cp1252.h"
 #include "platform/sdl/sdl_internal.h"
 
 #include <algorithm>
@@ -258,7 +258,7 @@ bool createWindow(const std::string &title, int32_t outerWidth, int32_t outerHei
     Message minMax = message(Msg::MinMaxInfo);
     minMax.minMax = &limits;
     sendToProcedure(minMax);
-    state.window.reset(SDL_CreateWindow(utf8FromCp1252(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
+    state.window.reset(SDL_CreateWindow(cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
                                         SDL_WINDOWPOS_UNDEFINED, std::max(outerWidth, 1),
                                         std::max(outerHeight, 1),
                                         SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN));
@@ -317,7 +317,7 @@ Rect windowRect() {
 
 void setWindowTitle(const std::string &title) {
     if (state.window)
-        SDL_SetWindowTitle(state.window.get(), utf8FromCp1252(title).c_str());
+        SDL_SetWindowTitle(state.window.get(), cp1252ToUtf8(title).c_str());
 }
 
 void beginDraw() {
