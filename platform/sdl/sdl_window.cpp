@@ -258,9 +258,14 @@ bool createWindow(const std::string &title, int32_t outerWidth, int32_t outerHei
     Message minMax = message(Msg::MinMaxInfo);
     minMax.minMax = &limits;
     sendToProcedure(minMax);
-    state.window.reset(SDL_CreateWindow(cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                        SDL_WINDOWPOS_UNDEFINED, std::max(outerWidth, 1),
-                                        std::max(outerHeight, 1),
+    // A maximised window starts at the work area's corner, as on Windows,
+    // also where no window manager maximises it (to at most the size limits).
+    SDL_Point position{SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED};
+    SDL_Rect usable{};
+    if (maximised && SDL_GetDisplayUsableBounds(0, &usable) == 0)
+        position = SDL_Point{usable.x, usable.y};
+    state.window.reset(SDL_CreateWindow(cp1252ToUtf8(title).c_str(), position.x, position.y,
+                                        std::max(outerWidth, 1), std::max(outerHeight, 1),
                                         SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN));
     if (!state.window) {
         std::fprintf(stderr, "Cannot create the window: %s\n", SDL_GetError());

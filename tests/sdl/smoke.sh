@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Plays a short game on the desktop program under a virtual X display: waits
+# for the window, types a few letters, gives up the round with ESC and
+# answers N to "play again?". Passes when the program ends with exit code 0
+# within the time limit and its window was drawn. Screenshots and the
+# program's output are left in SHOT_DIR.
+#
+# Usage: smoke.sh PROGRAM SHOT_DIR
+# Needs Xvfb, xdotool and ImageMagick. Sound goes to SDL's dummy driver
+# unless SDL_AUDIODRIVER says otherwise. SMOKE_TIME_LIMIT (seconds, default
+# 150) bounds the whole game; SMOKE_KEY_GAP (seconds, default 10) paces the
+# keys.
+set -u
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 PROGRAM SHOT_DIR" >&2
+    exit 2
+fi
+program=$1
+shots=$2
+limit=${SMOKE_TIME_LIMIT:-150}
+gap=${SMOKE_KEY_GAP:-10}
+mkdir -p "$shots" || exit 2
+
+work=$(mktemp -d)
+xvfb_pid=
+game_pid=
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+shot() {
+    import -window root "$shots/$1.png" 2>/dev/null || echo "(no screenshot $1)" >&2
+}
+
+game_running() { kill -0 "$game_pid" 2>/dev/null; }
+
+# Waits up to $1 seconds for the command in the remaining arguments to succeed.
+wait_for() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.2
+    done
+}
+
+# ---- display ----
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+
+# ---- program ----
+start=$SECONDS
+"$program" >"$shots/galdrino.log" 2>&1 &
+game_pid=$!
+
+find_window() {
+    game_running || fail "the program ended before showing its window (see $shots/galdrino.log)"
+    window=$(xdotool search --pid "$game_pid" 2>/dev/null | head -n 1)
+    [ -n "$window" ]
+}
+wait_for 20 find_window || fail "no window within 20 s"
+echo "window $window after $((SECONDS - start)) s"
+xdotool windowfocus "$window"
+sleep 3
+shot 01-started
+brightest=$(convert "$shots/01-started.png" -colorspace Gray -format '%[fx:maxima]' info:)
+awk -v b="$brightest" 'BEGIN { exit !(b > 0.5) }' || fail "nothing is drawn on the screen"
+
+# The game throws away keys typed while it presents the word and takes them
+# once it asks for a letter, so keys are paced: one every $gap seconds gives
+# the game time to answer the last one and present the word again.
+sleep $((gap - 3))
+for key in a e o; do
+    xdotool key "$key"
+    sleep "$gap"
+done
+shot 02-letters
+
+# ESC gives up the round; the game spells the word and asks whether to play
+# again; N ends the program. Should the game be slower than the pacing
+# expects, the pair is sent again.
+first=1
+while game_running; do
+    [ $((SECONDS - start)) -ge "$limit" ] && {
+        shot 99-timeout
+        fail "the program did not end within $limit s"
+    }
+    xdotool key Escape
+    sleep $((gap / 2))
+    [ $first -eq 1 ] && shot 03-gave-up
+    first=0
+    sleep $((gap - gap / 2 + 2))
+    game_running && xdotool key n
+    wait_for "$gap" sh -c "! kill -0 $game_pid 2>/dev/null"
+done
+
+wait "$game_pid"
+code=$?
+game_pid=
+[ $code -eq 0 ] || fail "exit code $code (see $shots/galdrino.log)"
+echo "PASS: the game ended with exit code 0 after $((SECONDS - start)) s; screenshots in $shots"
