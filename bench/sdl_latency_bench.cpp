@@ -377,6 +377,8 @@ int main() {
     measureLaterStart("device closed and opened again, same format", speech, speech, true);
     measureLaterStart("device opened for another format (22050 Hz 16-bit)", speech, recording,
                       true);
+    std::printf("  (a driver that allows one open device, as SDL's dummy driver, first closes\n"
+                "   the other format's device, which SDL lets drain for two buffers)\n");
     platform::waveClose();
     drainWaveDone();
     platform::exitProcess(failures == 0 ? 0 : 1);

@@ -34,6 +34,7 @@ void ensureVideo() {
         platform::exitProcess(1);
     }
     state.video = true;
+    enableWakeUps();
     // Started with the window so that the first sound does not wait for it.
     ensureAudio();
 }
@@ -44,7 +45,9 @@ bool ensureAudio() {
     state.audioTried = true;
     setHintsOnce();
     state.audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (!state.audio)
+    if (state.audio)
+        enableWakeUps(); // SDL starts its event queue with the audio
+    else
         std::fprintf(stderr, "No sound output, playing silently: %s\n", SDL_GetError());
     return state.audio;
 }

@@ -28,6 +28,8 @@ void shutdownFont();
 // ---- messages (sdl_messages.cpp) ----
 // Appends a message produced on the main thread from an SDL event.
 void queueMessage(const platform::Message &msg);
+// From now on postMessage wakes a blocked wait (SDL's event queue exists).
+void enableWakeUps();
 
 // ---- window (sdl_window.cpp) ----
 void handleWindowEvent(const SDL_WindowEvent &event);

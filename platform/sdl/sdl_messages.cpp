@@ -4,6 +4,7 @@
 // only when nothing else waits, as Windows does.
 #include "platform/sdl/sdl_internal.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 
@@ -14,6 +15,7 @@ namespace {
 struct MessageState {
     std::mutex mutex;
     std::deque<platform::Message> queue;
+    std::atomic<bool> wakeUps{false}; // read by posting threads
 };
 
 MessageState state;
@@ -63,6 +65,10 @@ void queueMessage(const platform::Message &msg) {
     state.queue.push_back(msg);
 }
 
+void enableWakeUps() {
+    state.wakeUps = true;
+}
+
 } // namespace sdl_backend
 
 namespace platform {
@@ -91,7 +97,7 @@ void postMessage(const Message &msg) {
     queueMessage(msg);
     // Before SDL starts nobody can be blocked in a wait; the message is
     // found by the first look at the queue.
-    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+    if (state.wakeUps) {
         SDL_Event wake{};
         wake.type = SDL_USEREVENT;
         SDL_PushEvent(&wake);
