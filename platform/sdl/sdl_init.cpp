@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace sdl_backend {
 
@@ -23,6 +24,16 @@ void setHintsOnce() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
+// Without a display SDL falls back to drivers that have no screen and no
+// keyboard; the program cannot be played on those, so it takes one only
+// when asked by name (SDL_VIDEODRIVER), as a test does.
+bool unplayableVideoDriver() {
+    const char *driver = SDL_GetCurrentVideoDriver();
+    const bool withoutScreen = driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
+                               std::strcmp(driver, "dummy") == 0;
+    return withoutScreen && SDL_getenv("SDL_VIDEODRIVER") == nullptr;
+}
+
 } // namespace
 
 void ensureVideo() {
@@ -31,6 +42,11 @@ void ensureVideo() {
     setHintsOnce();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "Cannot open a window on this display: %s\n", SDL_GetError());
+        platform::exitProcess(1);
+    }
+    if (unplayableVideoDriver()) {
+        std::fprintf(stderr, "Cannot open a window: no display found (DISPLAY or "
+                             "WAYLAND_DISPLAY is not set).\n");
         platform::exitProcess(1);
     }
     state.video = true;
