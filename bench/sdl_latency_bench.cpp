@@ -6,8 +6,8 @@
 //   (c) the time from the first platform call to the first callback that
 //       plays the first sample of a queued block, and the same for a device
 //       already open, reopened with the same format, and opened for a new one.
-// It first checks the backend's key and character translation tables and
-// fails when one of them is wrong.
+// It also checks the backend's key and character translation tables and
+// that waveReset returns every block it cuts, and fails when a check fails.
 #include "platform/platform.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/sdl_probe.h"
@@ -277,30 +277,19 @@ void measureLaterStart(const char *label, const platform::WaveFormat &before,
 void measureCallbackPeriod(const platform::WaveFormat &format) {
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     const std::vector<WaveCallbackRecord> records = history();
-    if (records.size() < 3) {
-        std::printf("  too few callbacks to measure\n");
-        return;
-    }
-    double sum = 0, shortest = 1e9, longest = 0;
-    for (size_t i = 1; i < records.size(); ++i) {
-        const double gap = ms(records[i].steadyNs - records[i - 1].steadyNs);
-        sum += gap;
-        shortest = std::min(shortest, gap);
-        longest = std::max(longest, gap);
-    }
+    Spread period;
+    for (size_t i = 1; i < records.size(); ++i)
+        period.add(ms(records[i].steadyNs - records[i - 1].steadyNs));
     const uint32_t frames = sdl_backend::waveBufferFrames();
     std::printf("  buffer %u frames at %u Hz = %.2f ms of sound per callback\n", frames,
                 format.rate, 1000.0 * frames / format.rate);
-    std::printf("  callback period over %zu callbacks: mean %.2f ms, min %.2f, max %.2f\n",
-                records.size() - 1, sum / static_cast<double>(records.size() - 1), shortest,
-                longest);
+    period.print("period between callbacks");
 }
 
 void measureResetLatency(const platform::WaveFormat &format) {
     const std::vector<uint8_t> block = toneSamples(format, 2000);
     constexpr int Trials = 20;
-    double sum = 0, longest = 0, shortest = 1e9;
-    int measured = 0;
+    Spread latency;
     uint32_t returned = 0;
     for (int trial = 0; trial < Trials; ++trial) {
         const int64_t queuedNs = nowNs();
@@ -316,23 +305,15 @@ void measureResetLatency(const platform::WaveFormat &format) {
         WaveCallbackRecord silent;
         if (!waitForCallback(resetNs, isSilent, silent))
             continue;
-        const double latency = ms(silent.steadyNs - resetNs);
-        sum += latency;
-        shortest = std::min(shortest, latency);
-        longest = std::max(longest, latency);
-        ++measured;
+        latency.add(ms(silent.steadyNs - resetNs));
         returned += drainWaveDone();
     }
-    if (measured == 0) {
-        std::printf("  no measurement\n");
-        return;
-    }
-    std::printf("  waveReset to the first silent callback over %d cuts: mean %.2f ms, "
-                "min %.2f, max %.2f\n",
-                measured, sum / measured, shortest, longest);
+    latency.print("waveReset to the first silent callback");
     std::printf("  (a sound card adds what it already holds, about one buffer: %.2f ms)\n",
                 1000.0 * sdl_backend::waveBufferFrames() / format.rate);
-    std::printf("  WaveDone messages returned: %u of %d blocks\n", returned, 2 * measured);
+    expect(returned == 2u * static_cast<uint32_t>(latency.count),
+           "every block cut by waveReset is returned: " + std::to_string(returned) + " of " +
+               std::to_string(2 * latency.count));
 }
 
 } // namespace
@@ -381,5 +362,6 @@ int main() {
                 "   the other format's device, which SDL lets drain for two buffers)\n");
     platform::waveClose();
     drainWaveDone();
+    std::printf("%d checks, %d failed\n", checks, failures);
     platform::exitProcess(failures == 0 ? 0 : 1);
 }
