@@ -48,6 +48,9 @@ struct Streams {
     WindowInput input;
     std::streambuf *previousOutput = nullptr;
     std::streambuf *previousInput = nullptr;
+    // The standard streams outlive this object: they must not keep pointing
+    // at its buffers when the program ends through exit().
+    ~Streams() { unbindStandardStreams(); }
 };
 
 Streams streams;

@@ -88,7 +88,9 @@ void playLoop() {
         setWindow(1, 1, 49, 25);
         clearScreen();
         printLine("JOGO DA FORCA ZEB");
-        if (++game.roundCounter == game.words.count) {
+        // ">=" rather than "==": with a single word the counter would pass the
+        // count after one reset and the draw would never find a free word.
+        if (++game.roundCounter >= game.words.count) {
             game.roundCounter = 1;
             clearUsedFlags();
         }

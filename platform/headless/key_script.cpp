@@ -134,7 +134,7 @@ struct Parser {
             return pendingTime;
         }
         if (body.rfind("KEYDOWN ", 0) == 0 || body.rfind("KEYUP ", 0) == 0) {
-            const bool down = body[4] == 'D';
+            const bool down = body.rfind("KEYDOWN ", 0) == 0;
             NamedKey key;
             if (!lookUpKey(body.substr(down ? 8 : 6), key)) {
                 error = "unknown key in {" + body + "}";

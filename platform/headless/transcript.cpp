@@ -44,16 +44,34 @@ void appendTextLines(std::string &out, const std::string &text) {
     }
 }
 
+// Whether a write goes on where the previous one left the cursor, on the
+// same row with no control byte in between.
+bool continues(const Event &previous, const Event &next) {
+    for (const char c : previous.text)
+        if (static_cast<uint8_t>(c) < 32)
+            return false;
+    return next.row == previous.row &&
+           next.column == previous.column + static_cast<int32_t>(previous.text.size());
+}
+
 } // namespace
 
 std::string transcriptText() {
     std::string out;
     std::string pendingText;
+    const Event *previousText = nullptr;
     for (const auto &event : transcript()) {
         if (event.kind == Event::Kind::Text) {
+            if (previousText && !continues(*previousText, event) && !pendingText.empty() &&
+                pendingText.back() != '\n') {
+                appendTextLines(out, pendingText);
+                pendingText.clear();
+            }
             pendingText += event.text;
+            previousText = &event;
             continue;
         }
+        previousText = nullptr;
         appendTextLines(out, pendingText);
         pendingText.clear();
         switch (event.kind) {

@@ -36,22 +36,23 @@ play() { # name, config, keys -> transcript file; checks the exit code
 printf 'CASA\r\n' >"$work/casa.pal"
 cfg=$(config_with_words "$work/casa.pal")
 
-t=$(play win "$cfg" "asc" "n")
+t=$(play win "$cfg" "ascn")
 expect_line "$t" "text Parabéns !  A palavra era essa mesmo.\\n"
-expect_line "$t" "text A palavra era: CASA\\n"
+expect_line "$t" "text A palavra era: "
+expect_line "$t" "text CASA\\n"
 expect_line "$t" "text Tchau, até a próxima...\\n"
 expect_line "$t" "exit 0"
 grep -q '^sound GDINIC.wav [1-9][0-9]*$' "$t" || fail "GDINIC.wav not heard"
 grep -q '^sound GDPLIM.wav [1-9]' "$t" || fail "plim not heard"
 
-t=$(play hanged "$cfg" "bdefghij" "N")
+t=$(play hanged "$cfg" "bdefghijN")
 for part in "a cabeça" "o pescoço" "o tronco" "o braço direito" "o braço esquerdo" \
   "a perna direita" "a perna esquerda"; do
   expect_line "$t" "text Desenhei $part...\\n"
 done
 expect_line "$t" "text Que pena, foi enforcado!\\n"
 grep -q '^sound GDREQIEN.wav' "$t" || fail "requiem not heard"
-grep -q '^screen .*{ \\ / }' "$t" || fail "hanged figure not drawn"
+grep -qF 'text      { \\ / }' "$t" || fail "hanged figure not drawn"
 
 t=$(play gave_up "$cfg" "{ESC}n")
 expect_line "$t" "text Que pena, você desistiu!\\n"
@@ -65,7 +66,7 @@ expect_line "$t" "text O programa foi cancelado.\\n"
 t="$work/default.txt"
 ZEBUNA_ROOT="$root" "$program" --seed 99 --keys "{ESC}n" >"$t" || fail "default game failed"
 expect_line "$t" "text JOGO DA FORCA ZEB\\n"
-grep -q '^text A palavra era: [A-Z]\+\\n$' "$t" || fail "no word read in the default game"
+grep -q '^text [A-Z]\+\\n$' "$t" || fail "no word read in the default game"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
