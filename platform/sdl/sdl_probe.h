@@ -14,7 +14,7 @@ struct WaveCallbackRecord {
 };
 
 // The most recent callbacks of the open wave-out device, oldest first (the
-// device keeps the last 64). Returns how many were copied.
+// device keeps the last 512). Returns how many were copied.
 size_t waveCallbackHistory(WaveCallbackRecord *out, size_t capacity);
 
 // Sample frames per callback of the open wave-out device; 0 when none is open.

@@ -23,7 +23,7 @@ namespace {
 
 constexpr int32_t WaveInvalidParam = 11; // MMSYSERR_INVALPARAM
 constexpr size_t BlockCapacity = 16;
-constexpr size_t HistoryCapacity = 64;
+constexpr size_t HistoryCapacity = 512;
 constexpr size_t DeviceSlots = 2;
 
 struct QueuedBlock {
