@@ -1,6 +1,7 @@
 // Whole games on the headless backend, with recordings of known lengths.
 #include "game/gallows.h"
 #include "game/game.h"
+#include "game/word_list.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 namespace {
 
 using test_support::TempDir;
+using namespace std::string_literals;
 
 const char *const MessageKeys[] = {"GDINIC",   "GDARNENC", "GDMAXPAL", "GDERRPAL", "GDPRGCAN",
                                    "GDCABECA", "GDPESCOC", "GDTRONCO", "GDBRADIR", "GDBRAESQ",
@@ -233,6 +235,37 @@ TEST_F(GameTest, ASingleWordIsPlayedEveryRound) {
     EXPECT_EQ(play("{ESC}s{ESC}s{ESC}n"), 0);
     const auto sounds = test_support::soundsPlayed();
     EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "GDDESIS.wav"), 3);
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordList, LongLinesNulBytesAndTheEndOfFileMark) {
+    TempDir dir;
+    const std::string path = dir.file("words.pal");
+    struct Case {
+        std::string contents;
+        game::WordListResult result;
+        int32_t count;
+    } cases[] = {
+        {std::string(1 << 20, 'b') + "\r\nCASA\r\n", game::WordListResult::Loaded, 2},
+        {"CASA\r\nBO\0LA\r\n"s, game::WordListResult::BadCharacter, 1},
+        {"CASA\r\nBOLA\x1aLIXO\r\n", game::WordListResult::Loaded, 2},
+        {"", game::WordListResult::Empty, 0},
+        {"CASA\rBOLA\r\n", game::WordListResult::BadCharacter, 0},
+        {"CASA\nBOLA", game::WordListResult::Loaded, 2},
+    };
+    for (const auto &c : cases) {
+        test_support::writeFile(path, c.contents);
+        game::WordTable table;
+        EXPECT_EQ(game::readWordList(path, table), c.result) << c.contents.substr(0, 20);
+        EXPECT_EQ(table.count, c.count) << c.contents.substr(0, 20);
+    }
+    game::WordTable table;
+    test_support::writeFile(path, std::string(1 << 20, 'b') + "\r\n");
+    ASSERT_EQ(game::readWordList(path, table), game::WordListResult::Loaded);
+    EXPECT_EQ(table.words[0], std::string(40, 'B'));
 }
 
 } // namespace
