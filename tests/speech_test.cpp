@@ -1,0 +1,388 @@
+// The speech façade on the headless backend: configuration lookup, start of
+// the speech layer, recordings and the native path of speakText.
+#include "console/console.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_host.h"
+#include "tests/test_support.h"
+#include "tradutor/diphone/native_voice.h"
+#include "tradutor/speech/config.h"
+#include "tradutor/speech/speech.h"
+#include "tradutor/speech/wave_player.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using test_support::TempDir;
+using Names = std::vector<std::string>;
+
+constexpr size_t Unit = 441; // samples of every recording here: exactly 40 ms
+constexpr uint64_t UnitMs = 40;
+
+std::string letterFile(uint8_t c) {
+    return "_" + std::to_string(c) + ".wav";
+}
+
+Names lettersOf(const std::string &text) {
+    Names names;
+    for (const char c : text)
+        names.push_back(letterFile(static_cast<uint8_t>(c)));
+    return names;
+}
+
+Names join(std::initializer_list<Names> parts) {
+    Names all;
+    for (const auto &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// ---- configuration --------------------------------------------------------
+
+class ConfigTest : public ::testing::Test {
+protected:
+    void start(const std::string &ini) {
+        test_support::writeFile(dir.file("ZEBUNA.INI"), ini);
+        test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
+    }
+    TempDir dir;
+};
+
+struct RootCase {
+    const char *value;
+    const char *expected;
+};
+
+TEST_F(ConfigTest, AtSignsTakeTheSystemRoot) {
+    start("[ZEBUNA]\r\nPGMZEBUNA=c:\\raiz\r\n[T]\r\n"
+          "A=@\\som\\letras\\\r\nB=@som\r\nC=x@\\y\r\nD=a@b\r\nE=@\\a@\\b\r\nF=plain\r\n");
+    const RootCase cases[] = {
+        {"A", "c:\\raiz\\som\\letras\\"}, {"B", "c:\\raizsom"}, {"C", "xc:\\raiz\\y"}, {"D", "a@b"},
+        {"E", "c:\\raiz\\ac:\\raiz\\b"},  {"F", "plain"},       {"ABSENT", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(speech::readConfig("T", c.value), c.expected) << c.value;
+    EXPECT_EQ(speech::readConfig("", "PGMZEBUNA"), "c:\\raiz"); // empty section: ZEBUNA
+}
+
+TEST_F(ConfigTest, MissingOrIndirectRootIsTheStartDirectory) {
+    const std::string startDir = platform::currentDirectory();
+    start("[T]\r\nA=@\\som\r\n");
+    EXPECT_EQ(speech::readConfig("T", "A"), startDir + "\\som");
+    start("[ZEBUNA]\r\nPGMZEBUNA=@\\outra\r\n[T]\r\nA=@\\som\r\n");
+    EXPECT_EQ(speech::readConfig("T", "A"), startDir + "\\som");
+}
+
+TEST_F(ConfigTest, RootHoldingAnAtSignIsNotExpandedAgain) {
+    start("[ZEBUNA]\r\nPGMZEBUNA=c:\\r@\\s\r\n[T]\r\nA=@\\v\r\nB=x@\\y\r\n");
+    EXPECT_EQ(speech::readConfig("T", "A"), "c:\\r@\\s\\v");
+    EXPECT_EQ(speech::readConfig("T", "B"), "xc:\\r@\\s\\y");
+}
+
+// Restores the process's directories when a test moved them.
+struct DirectoryGuard {
+    std::filesystem::path cwd = std::filesystem::current_path();
+    ~DirectoryGuard() {
+        std::filesystem::current_path(cwd);
+        posix_host::setWindowsDirectory("");
+        posix_host::setConfigOverride("");
+    }
+};
+
+TEST_F(ConfigTest, FileInTheStartDirectoryWhenTheWindowsDirectoryHasNone) {
+    DirectoryGuard guard;
+    test_support::writeFile(dir.file("start/ZEBUNA.INI"), "[T]\r\nA=inicio\r\n");
+    test_support::makeDirectories(dir.file("windows"));
+    start("");
+    posix_host::setConfigOverride("");
+    posix_host::setWindowsDirectory(dir.file("windows"));
+    std::filesystem::current_path(dir.file("start"));
+    speech::moduleStart(); // records the start directory
+    EXPECT_EQ(speech::readConfig("T", "A"), "inicio");
+
+    test_support::writeFile(dir.file("windows/ZEBUNA.INI"), "[T]\r\nA=janelas\r\n");
+    EXPECT_EQ(speech::readConfig("T", "A"), "janelas");
+}
+
+struct IntegerCase {
+    const char *text;
+    std::optional<int32_t> value;
+};
+
+TEST(ConfigIntegers, DecimalOrHexadecimalSignedWithLeadingBlanks) {
+    const IntegerCase cases[] = {
+        {"12", 12},
+        {"  -7", -7},
+        {"+3", 3},
+        {"$1F", 31},
+        {"0x10", 16},
+        {"-$10", -16},
+        {"$FFFFFFFF", -1},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", std::nullopt},
+        {"$100000000", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"$", std::nullopt},
+        {"abc", std::nullopt},
+        {"12a", std::nullopt},
+        {"1 2", std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(speech::parseConfigInteger(c.text), c.value) << '"' << c.text << '"';
+}
+
+// ---- the speech layer -----------------------------------------------------
+
+const char *const NumberPieces[] = {"_cento", "_e",       "_vinte",   "_tres",
+                                    "_mil",   "_quatroc", "_cinquen", "_seis"};
+
+class SpeechTest : public ::testing::Test {
+protected:
+    SpeechTest() {
+        test_support::makeDirectories(dir.file("difones"));
+        for (int code = 1; code < 256; ++code)
+            recording("letras/" + letterFile(static_cast<uint8_t>(code)), Unit);
+        recording("letras/_zero.wav", Unit);
+        recording("letras/_MENOS.wav", Unit);
+        for (const char *piece : NumberPieces)
+            recording(std::string("letras/") + piece + ".wav", Unit);
+        // The numbers the tests say have lengths of their own.
+        recording("letras/_sete.wav", 3 * Unit);
+        recording("letras/_cinco.wav", 5 * Unit);
+    }
+    void recording(const std::string &name, size_t samples) {
+        test_support::writeFile(dir.file(name),
+                                test_support::wavImage(std::vector<uint8_t>(samples, 100)));
+    }
+    // Starts the machine and the speech layer; `synth` adds lines to the
+    // SINTETIZADOR section.
+    void start(const std::string &synth = "", const std::string &keys = "") {
+        test_support::writeFile(dir.file("ZEBUNA.INI"),
+                                "[TRADUTOR]\r\nDIRLETRAS=c:\\letras\\\r\nDIRDIFONES=c:\\difones\r\n"
+                                "[SINTETIZADOR]\r\nDIFONES3=VOZ\r\n" +
+                                    synth);
+        test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"), keys);
+        speech::initSpeech(3, "c:\\sons");
+    }
+    static std::vector<headless::Event> sounds() {
+        std::vector<headless::Event> out;
+        for (const auto &event : headless::transcript())
+            if (event.kind == headless::Event::Kind::Sound)
+                out.push_back(event);
+        return out;
+    }
+    TempDir dir;
+};
+
+struct TextCase {
+    const char *text;
+    Names sounds;
+};
+
+TEST_F(SpeechTest, NativePathSpeaksRunByRun) {
+    const Names image{"image"};
+    const Names zero{"_zero.wav"};
+    const Names click = image;
+    const TextCase cases[] = {
+        {"007", join({zero, zero, image})},
+        {"1234567", lettersOf("1234567")},
+        {"123456", image},
+        {"-5", join({{"_MENOS.wav"}, image})},
+        {"www.x", lettersOf("www.x")},
+        {"......", join({lettersOf("...."), click, click})},
+        {"CASA", lettersOf("CASA")},
+        {"1-2", lettersOf("1-2")},
+        {"a-b", lettersOf("ab")},
+        {"a - b", lettersOf("a-b")},
+        {"http://x", lettersOf("http://x")},
+        {"(a)", lettersOf("(a)")},
+        {"a\tb", lettersOf("ab")},
+        {"x=7", join({lettersOf("x="), image})},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        start();
+        speech::speakText(c.text);
+        EXPECT_EQ(test_support::soundsPlayed(), c.sounds);
+    }
+}
+
+TEST_F(SpeechTest, NumbersAreReadFromTheirWords) {
+    start();
+    speech::speakText("007");
+    ASSERT_EQ(sounds().size(), 3u);
+    EXPECT_EQ(sounds()[2].value, 3 * UnitMs); // _sete
+    start();
+    speech::speakText("-5");
+    ASSERT_EQ(sounds().size(), 2u);
+    EXPECT_EQ(sounds()[1].value, 5 * UnitMs); // _cinco
+}
+
+struct PauseCase {
+    const char *text;
+    const char *synth;
+    uint64_t ms;
+};
+
+TEST_F(SpeechTest, PunctuationPausesFollowTheConfiguration) {
+    const PauseCase cases[] = {
+        {"www.x", "", 5 * UnitMs},
+        {"a. b", "", 3 * UnitMs + 250},
+        {"a.b", "", 3 * UnitMs},
+        {"a, b", "", 3 * UnitMs + 150},
+        {"a: b", "", 3 * UnitMs + 200},
+        {"a:b", "", 3 * UnitMs + 200},
+        {"(a", "", 2 * UnitMs + 200},
+        {"a. b", "PAUSAPONTO3=400\r\n", 3 * UnitMs + 400},
+        {"a, b", "PAUSAVIRG3=$64\r\n", 3 * UnitMs + 100},
+        {"a: b", "PAUSADOISPONTOS3=x\r\n", 3 * UnitMs + 200},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " with " + c.synth);
+        start(c.synth);
+        speech::speakText(c.text);
+        EXPECT_EQ(headless::nowMs(), c.ms);
+    }
+}
+
+TEST_F(SpeechTest, KeyEndsSpeakTextAndStaysQueued) {
+    start("", "{AT 60}z");
+    speech::speakText("abc");
+    ASSERT_EQ(test_support::soundsPlayed(), lettersOf("ab"));
+    EXPECT_TRUE(sounds()[1].cut);
+    EXPECT_EQ(headless::nowMs(), 60u);
+    EXPECT_FALSE(speech::isSpeaking());
+    ASSERT_TRUE(console::keyPressed());
+    EXPECT_EQ(console::readKey(), 'z');
+}
+
+TEST_F(SpeechTest, SpellingStopsAtAPendingKey) {
+    start("", "{AT 60}z");
+    speech::spellText("abc");
+    EXPECT_EQ(test_support::soundsPlayed(), lettersOf("ab"));
+    EXPECT_EQ(console::readKey(), 'z');
+}
+
+TEST_F(SpeechTest, MessagesComeFromTheSoundOrTheLettersDirectory) {
+    recording("sons/GDSOM.wav", Unit);
+    recording("letras/GDLETRA.wav", Unit);
+    start();
+    speech::speakMessage("GDSOM");
+    speech::speakMessage("GDLETRA"); // not in the sound directory: silence
+    speech::speakMessage("_zero");
+    EXPECT_EQ(test_support::soundsPlayed(), (Names{"GDSOM.wav", "_zero.wav"}));
+}
+
+TEST_F(SpeechTest, ClickPlaysUncompressedAndRestoresCompression) {
+    start("CORTAFALA3=S\r\n");
+    ASSERT_TRUE(wave::compression());
+    speech::playClick();
+    EXPECT_TRUE(wave::compression());
+    ASSERT_EQ(sounds().size(), 1u);
+    EXPECT_EQ(sounds()[0].text, "image");
+    EXPECT_EQ(sounds()[0].value, 23u); // 256 samples at 11025 Hz
+}
+
+TEST_F(SpeechTest, PendingKeyMeansNotSpeaking) {
+    start("", "{AT 0}k");
+    EXPECT_FALSE(speech::isSpeaking());
+    speech::speakMessage("_zero");
+    EXPECT_TRUE(sounds().empty());
+    EXPECT_EQ(console::readKey(), 'k');
+}
+
+struct SwitchCase {
+    const char *synth;
+    bool on;
+};
+
+TEST_F(SpeechTest, CompressionSwitchOfTheSpeed) {
+    const SwitchCase switches[] = {
+        {"", false},
+        {"CORTAFALA3=S\r\n", true},
+        {"CORTAFALA3=sim\r\n", true},
+        {"CORTAFALA3=N\r\n", false},
+        {"CORTAFALA3=nao\r\n", false},
+        {"CORTAFALA3=\r\n", false},
+    };
+    for (const auto &c : switches) {
+        start(c.synth);
+        EXPECT_EQ(wave::compression(), c.on) << c.synth;
+    }
+}
+
+TEST_F(SpeechTest, SpeedComesFromTheConfigurationWhenNotGiven) {
+    test_support::writeFile(dir.file("ZEBUNA.INI"),
+                            "[TRADUTOR]\r\nVELOCIDADE=5\r\nDIRLETRAS=c:\\letras\\\r\n"
+                            "DIRDIFONES=c:\\difones\r\n[SINTETIZADOR]\r\nDIFONES5=CINCO1234\r\n"
+                            "DIFONES3=TRES\r\nRAPIDINHO5=S\r\n");
+    test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
+    speech::initSpeech(0, "c:\\sons");
+    EXPECT_EQ(diphone::voiceName(), "CINCO123");
+    speech::speakMessage("_zero");
+    EXPECT_EQ(wave::currentFormat().rate, 16537u);
+
+    speech::initSpeech(9, "c:\\sons"); // out of 1..5: speed 3
+    EXPECT_EQ(diphone::voiceName(), "TRES");
+}
+
+TEST_F(SpeechTest, ServerThatCannotStartLeavesTheNativeVoice) {
+    test_support::writeFile(dir.file("ZEBUNA.INI"),
+                            "[TRADUTOR]\r\nSAPI=S\r\nDIRLETRAS=c:\\letras\\\r\n"
+                            "DIRDIFONES=c:\\difones\r\n[SINTETIZADOR]\r\nDIFONES3=VOZ\r\n"
+                            "[SERVFALA]\r\nTIPOSAPI=3\r\n");
+    test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
+    speech::initSpeech(3, "c:\\sons");
+    speech::speakText("ab");
+    EXPECT_EQ(test_support::soundsPlayed(), lettersOf("ab"));
+}
+
+struct StartFailureCase {
+    const char *what;
+    std::string ini;
+    const char *printed;
+};
+
+TEST_F(SpeechTest, NativeVoiceThatCannotStartEndsTheProgramAfterEnter) {
+    const StartFailureCase cases[] = {
+        {"no SINTETIZADOR section", "[TRADUTOR]\r\nDIRLETRAS=c:\\letras\\\r\n",
+         "Erro de inicializa\xe7\xe3o: 1\r\nBanco de dados de voz: \r\n"},
+        {"no letters directory",
+         "[TRADUTOR]\r\nDIRLETRAS=c:\\nada\\\r\nDIRDIFONES=c:\\difones\r\n"
+         "[SINTETIZADOR]\r\nDIFONES3=VOZ\r\n",
+         "Erro de inicializa\xe7\xe3o: 1\r\nBanco de dados de voz: VOZ\r\n"},
+        {"no diphone directory",
+         "[TRADUTOR]\r\nDIRLETRAS=c:\\letras\\\r\nDIRDIFONES=c:\\nada\r\n"
+         "[SINTETIZADOR]\r\nDIFONES3=VOZ\r\n",
+         "Erro de inicializa\xe7\xe3o: 1\r\nBanco de dados de voz: VOZ\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        test_support::writeFile(dir.file("ZEBUNA.INI"), c.ini);
+        test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"), "{ENTER}");
+        EXPECT_EQ(test_support::exitCodeOf([] { speech::initSpeech(3, "c:\\sons"); }), 0);
+        EXPECT_NE(test_support::textPrinted().find(c.printed), std::string::npos)
+            << test_support::textPrinted();
+        EXPECT_TRUE(headless::keyScriptExhausted()) << "did not wait for Enter";
+    }
+}
+
+TEST(RandomRange, UpperHalfOfTheSeedTimesTheRange) {
+    speech::setRandomSeed(1);
+    // 1 x 134775813 + 1 = 134775814; 134775814 x 1000 / 2^32 = 31.4
+    EXPECT_EQ(speech::randomRange(1000), 31u);
+    speech::setRandomSeed(0xFFFFFFFFu);
+    // (2^32 - 1) x 134775813 + 1 wraps to 2^32 - 134775812
+    EXPECT_EQ(speech::randomRange(1u << 16), (0x100000000ull - 134775812) >> 16);
+    speech::setRandomSeed(42);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_LT(speech::randomRange(60), 60u);
+    EXPECT_EQ(speech::randomRange(0), 0u);
+}
+
+} // namespace
