@@ -261,13 +261,6 @@ TEST_F(SpeechTest, KeyEndsSpeakTextAndStaysQueued) {
     EXPECT_EQ(console::readKey(), 'z');
 }
 
-TEST_F(SpeechTest, SpellingStopsAtAPendingKey) {
-    start("", "{AT 60}z");
-    speech::spellText("abc");
-    EXPECT_EQ(test_support::soundsPlayed(), lettersOf("ab"));
-    EXPECT_EQ(console::readKey(), 'z');
-}
-
 TEST_F(SpeechTest, MessagesComeFromTheSoundOrTheLettersDirectory) {
     recording("sons/GDSOM.wav", Unit);
     recording("letras/GDLETRA.wav", Unit);

@@ -273,15 +273,6 @@ TEST_F(WavePlayerTest, KeyCutsTheSoundAtOnce) {
     EXPECT_EQ(console::readKey(), 'x');
 }
 
-TEST_F(WavePlayerTest, KeyIgnoredWhenInterruptByKeyIsOff) {
-    start("{AT 100}x");
-    wave::setInterruptByKey(false);
-    EXPECT_EQ(wave::playWaveFile(file("a.wav", test_support::wavOfMs(500))), 0);
-    ASSERT_EQ(sounds().size(), 1u);
-    EXPECT_FALSE(sounds()[0].cut);
-    EXPECT_TRUE(console::keyPressed());
-}
-
 // 16-bit samples of a voiced sound: a fundamental with a strong harmonic,
 // one clear peak per period.
 std::string voiced16(size_t count, double period) {
