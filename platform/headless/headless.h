@@ -56,4 +56,9 @@ const std::vector<Event> &transcript();
 // "tone <hz>", "title <text>", "exit <code>".
 std::string transcriptText();
 
+// Audio capture, off after reset(): while on, the bytes of every block
+// written to the wave device are kept, one entry per block, in order.
+void setAudioCapture(bool on);
+const std::vector<std::vector<uint8_t>> &capturedAudio();
+
 } // namespace headless

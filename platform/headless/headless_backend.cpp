@@ -44,6 +44,8 @@ struct State {
     bool timeSeeded = false;
     uint32_t timeSeed = 0;
     std::vector<headless::Event> events;
+    bool captureAudio = false;
+    std::vector<std::vector<uint8_t>> capturedBlocks;
 };
 
 State state;
@@ -278,9 +280,11 @@ int32_t waveOpen(const WaveFormat &format) {
     return WaveOk;
 }
 
-int32_t waveWrite(uint32_t blockId, const uint8_t *, uint32_t length) {
+int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
     if (!state.deviceOpen)
         return WaveInvalidHandle;
+    if (state.captureAudio)
+        state.capturedBlocks.emplace_back(data, data + length);
     const uint64_t startUs = std::max(state.clockUs, state.audioEndUs);
     const uint64_t durationUs = blockDurationUs(length);
     if (state.hasSound) {
@@ -391,6 +395,14 @@ void setTimeOfDaySeed(uint32_t value) {
 
 const std::vector<Event> &transcript() {
     return state.events;
+}
+
+void setAudioCapture(bool on) {
+    state.captureAudio = on;
+}
+
+const std::vector<std::vector<uint8_t>> &capturedAudio() {
+    return state.capturedBlocks;
 }
 
 } // namespace headless

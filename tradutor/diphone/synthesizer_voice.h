@@ -1,0 +1,47 @@
+// The voice on disk: the letters and diphone directories, the unit index
+// (.IND) loaded whole, the sample file (.DIF) kept open while the voice is
+// open, and the letter recordings.
+#pragma once
+
+#include "platform/file.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace diphone::synth::voice {
+
+constexpr size_t VoiceNameLength = 8;
+
+void setVoiceName(const std::string &name);
+std::string voiceName();
+// Both directories end in a backslash.
+std::string lettersDirectory();
+std::string diphoneDirectory();
+
+// Reads both directories from ZEBUNA.INI, loads the index and opens the
+// sample file; false when a directory or either file is missing.
+bool openVoiceFiles();
+void closeVoiceFiles();
+
+// Where a unit's samples lie in the sample file.
+struct UnitPlace {
+    uint16_t length = 0;
+    int32_t offset = 0;
+};
+// Looks a unit name up in the index without regard to the case of a..z.
+// A name the index cannot hold (more than 8 characters) is never found.
+std::optional<UnitPlace> findUnit(const std::string &name);
+// Fills `samples` from the sample file starting at `offset`; what lies
+// outside the file is silence.
+void readSamples(int64_t offset, std::span<uint8_t> samples);
+
+// Appends the data of the letter recording `name` + ".wav" to the output;
+// false when the recording is missing, malformed or empty.
+bool emitLetterWave(const std::string &name);
+// Reads a RIFF/WAVE header up to the start of the data chunk and returns the
+// data length; 0 when the file is not such a file.
+uint32_t findDataChunk(platform::File &file);
+
+} // namespace diphone::synth::voice
