@@ -39,7 +39,7 @@ void writeFile(const std::string &path, const std::string &content) {
 //   windows/zebuna.ini   Exact/a.txt   Exact/A.TXT   Acentos/ação/x.txt (Windows-1252)
 //   Sinais/× (byte 215)
 class PosixPaths : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         savedCwd_ = fs::current_path();
         savedRoot_ = posix_host::driveRoot();

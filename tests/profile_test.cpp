@@ -17,7 +17,7 @@ using namespace std::string_literals;
 namespace {
 
 class Profile : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         savedRoot_ = posix_host::driveRoot();
         savedOverride_ = posix_host::configOverride();

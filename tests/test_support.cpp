@@ -23,7 +23,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void makeDirectories(const std::string &path) { std::filesystem::create_directories(path); }
+void makeDirectories(const std::string &path) {
+    std::filesystem::create_directories(path);
+}
 
 void writeFile(const std::string &path, const std::string &bytes) {
     makeDirectories(std::filesystem::path(path).parent_path().string());
