@@ -124,6 +124,16 @@ std::string configValue(const char *section, const char *key, const char *defaul
     return platform::profileString("ZEBUNA.INI", section, key, defaultValue, 80);
 }
 
+// A font size from the configuration; when absent, scaled from the size it
+// has on a reference work area.
+int32_t fontSizeSetting(const char *key, int32_t workSize, double referenceWork,
+                        int32_t referenceSize) {
+    const std::string value = configValue("VIDEO", key, "");
+    if (!value.empty())
+        return parseLeadingInt(value);
+    return static_cast<int32_t>(std::lround(workSize / referenceWork * referenceSize));
+}
+
 char upperFirst(const std::string &value, size_t index = 0) {
     if (index >= value.size())
         return '\0';
@@ -188,20 +198,10 @@ void readWindowConfiguration() {
     if (s.faceName.empty())
         s.faceName = configValue("VIDEO", "FONTE", "Lucida Console");
     const auto work = platform::systemMetrics().workArea;
-    if (s.fontWidth == 0) {
-        const std::string width = configValue("VIDEO", "LARGURALETRA", "");
-        s.fontWidth =
-            !width.empty()
-                ? parseLeadingInt(width)
-                : static_cast<int32_t>(std::lround((work.right - work.left) / 1024.0 * 13));
-    }
-    if (s.fontHeight == 0) {
-        const std::string height = configValue("VIDEO", "ALTURALETRA", "");
-        s.fontHeight =
-            !height.empty()
-                ? parseLeadingInt(height)
-                : static_cast<int32_t>(std::lround((work.bottom - work.top) / 734.0 * 28));
-    }
+    if (s.fontWidth == 0)
+        s.fontWidth = fontSizeSetting("LARGURALETRA", work.right - work.left, 1024.0, 13);
+    if (s.fontHeight == 0)
+        s.fontHeight = fontSizeSetting("ALTURALETRA", work.bottom - work.top, 734.0, 28);
     // Any second character but "S" maximises: "SIM" and "NAO" both do; "NS" or
     // a one-letter value keeps the computed size.
     if (!s.startMaximised)
