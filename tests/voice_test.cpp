@@ -1,0 +1,145 @@
+// The generated native voice: its index is sorted and points inside the
+// samples file, every unit is audible and unclipped, and it holds the units
+// the synthesizer's fallbacks end in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kDiphoneDir = fs::path(ZEB_TEST_DATA_ROOT) / "talvek" / "som" / "difones";
+constexpr size_t kRecordBytes = 15;
+constexpr size_t kMaxName = 8;
+// A unit whose samples never move further than this from the midpoint 128
+// is inaudible at the game's volume.
+constexpr int kAudibleSwing = 12;
+
+struct Record {
+    std::string name;
+    uint32_t length = 0;
+    int32_t offset = 0;
+};
+
+std::vector<uint8_t> readBytes(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<Record> readIndex(const std::vector<uint8_t> &bytes) {
+    std::vector<Record> records;
+    for (size_t at = 0; at + kRecordBytes <= bytes.size(); at += kRecordBytes) {
+        Record record;
+        const size_t length = std::min<size_t>(bytes[at], kMaxName);
+        record.name.assign(reinterpret_cast<const char *>(&bytes[at + 1]), length);
+        record.length = static_cast<uint32_t>(bytes[at + 9] | bytes[at + 10] << 8);
+        record.offset = static_cast<int32_t>(static_cast<uint32_t>(bytes[at + 11]) |
+                                             static_cast<uint32_t>(bytes[at + 12]) << 8 |
+                                             static_cast<uint32_t>(bytes[at + 13]) << 16 |
+                                             static_cast<uint32_t>(bytes[at + 14]) << 24);
+        records.push_back(record);
+    }
+    return records;
+}
+
+class VoiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        indexBytes = readBytes(kDiphoneDir / "ZEBVOZ.IND");
+        samples = readBytes(kDiphoneDir / "ZEBVOZ.DIF");
+        records = readIndex(indexBytes);
+        ASSERT_FALSE(records.empty()) << "no voice in " << kDiphoneDir;
+    }
+
+    std::set<std::string> names() const {
+        std::set<std::string> result;
+        for (const auto &record : records) {
+            result.insert(record.name);
+        }
+        return result;
+    }
+
+    std::vector<uint8_t> indexBytes;
+    std::vector<uint8_t> samples;
+    std::vector<Record> records;
+};
+
+TEST_F(VoiceTest, IndexIsWholeRecordsWithUpperCaseNames) {
+    EXPECT_EQ(indexBytes.size() % kRecordBytes, 0u);
+    for (size_t at = 0; at < indexBytes.size(); at += kRecordBytes) {
+        EXPECT_GE(indexBytes[at], 2) << "record " << at / kRecordBytes;
+        EXPECT_LE(indexBytes[at], kMaxName) << "record " << at / kRecordBytes;
+    }
+    for (const auto &record : records) {
+        EXPECT_EQ(record.name[0], '$') << record.name;
+        EXPECT_TRUE(std::none_of(record.name.begin(), record.name.end(), [](char c) {
+            return c >= 'a' && c <= 'z';
+        })) << record.name;
+    }
+}
+
+// The synthesizer finds units by bisection: byte order, a prefix first, no
+// name twice.
+TEST_F(VoiceTest, IndexIsSortedWithoutRepeats) {
+    for (size_t i = 1; i < records.size(); ++i) {
+        EXPECT_LT(records[i - 1].name, records[i].name) << "record " << i;
+    }
+}
+
+TEST_F(VoiceTest, EveryRecordLiesInsideTheSamples) {
+    for (const auto &record : records) {
+        EXPECT_GT(record.length, 0u) << record.name;
+        ASSERT_GE(record.offset, 0) << record.name;
+        EXPECT_LE(static_cast<size_t>(record.offset) + record.length, samples.size())
+            << record.name;
+    }
+}
+
+TEST_F(VoiceTest, EveryUnitIsAudibleAndUnclipped) {
+    for (const auto &record : records) {
+        const size_t begin = static_cast<size_t>(record.offset);
+        if (begin + record.length > samples.size()) {
+            continue; // reported by EveryRecordLiesInsideTheSamples
+        }
+        int swing = 0;
+        size_t clipped = 0;
+        for (size_t i = begin; i < begin + record.length; ++i) {
+            swing = std::max(swing, std::abs(static_cast<int>(samples[i]) - 128));
+            clipped += (samples[i] == 0 || samples[i] == 255) ? 1 : 0;
+        }
+        EXPECT_GE(swing, kAudibleSwing) << record.name << " is silent";
+        EXPECT_EQ(clipped, 0u) << record.name << " is clipped";
+    }
+}
+
+// A unit is 8-bit at 11025 Hz: a syllable lasts tens of milliseconds to
+// about half a second, never whole seconds.
+TEST_F(VoiceTest, UnitsLastLikeSyllables) {
+    for (const auto &record : records) {
+        EXPECT_LT(record.length, 11025u / 2) << record.name;
+    }
+}
+
+// Where a longer name is missing, the synthesizer falls back to single
+// vowels, closed and nasal vowels, consonants and the nasal murmur.
+TEST_F(VoiceTest, HoldsTheUnitsFallbacksEndIn) {
+    const auto held = names();
+    for (const char *name :
+         {"$A",     "$E",     "$I",    "$O",    "$U",    "$W",    "$Y",     "$ACIRC",
+          "$ECIRC", "$OCIRC", "$ATIL", "$ETIL", "$ITIL", "$OTIL", "$UTIL",  "$NN",
+          "$B",     "$D",     "$G",    "$K",    "$P",    "$T",    "$S",     "$R",
+          "$L",     "$M",     "$N",    "$RR",   "$NH",   "$TCH",  "$DJ",    "$KS",
+          "$KA",    "$TCHI",  "$DJI",  "$NHA",  "$RRA",  "$KWA",  "$AWTIL", "$KACIRC"}) {
+        EXPECT_TRUE(held.contains(name)) << name;
+    }
+}
+
+} // namespace

@@ -1,0 +1,43 @@
+// The unit names the native synthesizer looks up for a phoneme string.
+//
+// This mirrors the synthesizer's reading of a phoneme string: words are cut
+// into groups, each group is decomposed into units, and every unit becomes
+// an index name ("$" + unit, upper case), with "CIRC" and "TIL" for the
+// closed and nasal marks. When a name is missing from the voice, the
+// synthesizer tries smaller names in a fixed order; fallbackNames gives them.
+// Letter recordings ("_" names) are not part of the voice and are skipped.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace voicebuild {
+
+// Longest name an index record can hold; longer names are never found.
+inline constexpr size_t kMaxIndexName = 8;
+// Longest name the synthesizer builds; longer ones keep their first characters.
+inline constexpr size_t kMaxUnitName = 12;
+
+// Every name the synthesizer asks the voice for first while speaking the
+// phoneme string, in order, as built ("$kA", "$aCIRC", "$s", ...); the voice
+// matches them without regard to case.
+std::vector<std::string> lookupNames(const std::string &phonemes);
+
+// The names tried, in order, when name is missing: the pieces emitDiphone
+// falls back to, as built. Empty when a missing name gives noise (two
+// characters or fewer) or nothing.
+std::vector<std::string> fallbackNames(const std::string &name);
+
+// What the synthesizer plays for name given the names the voice holds.
+struct Resolution {
+    std::vector<std::string> played; // names found in the voice, upper case, in order
+    bool noise = false;              // a missing short name became a noise burst
+    bool silent = false;             // a missing name with no fallback gave nothing
+};
+// voice holds upper-case names.
+Resolution resolve(const std::string &name, const std::set<std::string> &voice);
+
+std::string upperAscii(std::string text);
+
+} // namespace voicebuild

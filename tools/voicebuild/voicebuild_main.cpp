@@ -1,0 +1,282 @@
+// voicebuild: makes the native synthesizer's voice, the index and samples
+// files of every unit its names can ask for.
+//
+//   voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P --jobs N
+//              --cache DIR --out STEM [--phonemes FILE]... [--report FILE]
+//
+// The units are those of every syllable shape of the unit alphabet and of
+// the phoneme strings in the --phonemes files (one per line, optionally
+// "word<TAB>phonemes"), with every unit the synthesizer falls back to when
+// one is missing. Each unit is spoken by espeak-ng at a flat pitch, trimmed
+// to its audible part, level-matched, faded at both ends and converted to
+// 8-bit 11025 Hz. The report says, for each --phonemes file, how many
+// lookups the voice answers and why the others fall back.
+#include "tools/voicebuild/espeak_runs.h"
+#include "tools/voicebuild/inventory.h"
+#include "tools/voicebuild/unit_names.h"
+#include "tools/voicebuild/unit_sounds.h"
+#include "tools/voicebuild/voice_files.h"
+#include "tools/wavconv/wav_dsp.h"
+#include "tools/wavconv/wav_io.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string_view>
+
+namespace {
+
+constexpr float kAudibleDb = -30.0f; // relative to a unit's peak
+constexpr float kSilentUnitDb = -60.0f;
+constexpr float kVowelPeakDb = -3.0f;
+constexpr float kConsonantPeakDb = -14.0f;
+constexpr uint32_t kMarginMs = 2;
+constexpr uint32_t kFadeMs = 4;
+
+struct Options {
+    voicebuild::EspeakSettings espeak;
+    std::string cacheDir;
+    std::string outStem;
+    std::string reportPath;
+    std::vector<std::string> phonemeFiles;
+};
+
+bool parseNumber(std::string_view text, unsigned &value) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+bool parseOptions(int argc, char **argv, Options &options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string_view key = argv[i];
+        const std::string value = argv[i + 1];
+        bool ok = true;
+        if (key == "--espeak") {
+            options.espeak.program = value;
+        } else if (key == "--voice") {
+            options.espeak.voice = value;
+        } else if (key == "--speed") {
+            ok = parseNumber(value, options.espeak.speed);
+        } else if (key == "--pitch") {
+            ok = parseNumber(value, options.espeak.pitch);
+        } else if (key == "--jobs") {
+            ok = parseNumber(value, options.espeak.jobs);
+        } else if (key == "--cache") {
+            options.cacheDir = value;
+        } else if (key == "--out") {
+            options.outStem = value;
+        } else if (key == "--report") {
+            options.reportPath = value;
+        } else if (key == "--phonemes") {
+            options.phonemeFiles.push_back(value);
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    return argc % 2 == 1 && !options.espeak.program.empty() && !options.espeak.voice.empty() &&
+           options.espeak.speed >= 80 && options.espeak.speed <= 450 &&
+           options.espeak.pitch <= 99 && options.espeak.jobs >= 1 && options.espeak.jobs <= 64 &&
+           !options.cacheDir.empty() && !options.outStem.empty();
+}
+
+struct PhonemeLine {
+    std::string word;
+    std::string phonemes;
+};
+
+bool readPhonemeFile(const std::string &path, std::vector<PhonemeLine> &lines, std::string &error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.empty()) {
+            continue;
+        }
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos) {
+            lines.push_back({"", line});
+        } else {
+            lines.push_back({line.substr(0, tab), line.substr(tab + 1)});
+        }
+    }
+    return true;
+}
+
+uint32_t msToSamples(uint32_t ms, uint32_t rate) {
+    return rate * ms / 1000;
+}
+
+bool hasVowel(const std::string &name) {
+    return name.find_first_of("AEIOUWY") != std::string::npos && name != "$NN";
+}
+
+// Trims a unit to its audible part at the voice's rate; empty when silent.
+std::vector<float> audiblePart(const wavkit::Sound &sound) {
+    const float peak = wavkit::peakLevel(sound.samples);
+    if (peak < wavkit::dbToLinear(kSilentUnitDb)) {
+        return {};
+    }
+    const auto trimmed = wavkit::trimSilence(sound.samples, peak * wavkit::dbToLinear(kAudibleDb),
+                                             msToSamples(kMarginMs, sound.rate));
+    return wavkit::resample(trimmed, sound.rate, voicebuild::kVoiceRate);
+}
+
+// Units with a vowel are brought to one peak level, consonants alone to a
+// lower one, as a consonant sounds beside its vowel.
+bool makeUnits(const std::vector<std::string> &names,
+               const std::vector<voicebuild::UnitSound> &unitSounds,
+               const std::vector<std::string> &wavPaths, voicebuild::UnitSamples &units,
+               std::string &error) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::vector<uint8_t> image;
+        if (!wavkit::readFileBytes(wavPaths[i], image, error)) {
+            return false;
+        }
+        const auto sound = wavkit::decodeWav(image, error);
+        if (!sound) {
+            error = wavPaths[i] + ": " + error;
+            return false;
+        }
+        auto samples = audiblePart(*sound);
+        const size_t keep = msToSamples(unitSounds[i].maxMs, voicebuild::kVoiceRate);
+        if (keep != 0 && samples.size() > keep) {
+            samples.resize(keep);
+        }
+        if (samples.empty()) {
+            error = "espeak-ng gave silence for the unit " + names[i] + " (" + wavPaths[i] + ")";
+            return false;
+        }
+        wavkit::normalisePeak(
+            samples, wavkit::dbToLinear(hasVowel(names[i]) ? kVowelPeakDb : kConsonantPeakDb));
+        wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
+        const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
+        units[names[i]].assign(encoded.begin() + wavkit::kWavHeaderBytes, encoded.end());
+    }
+    return true;
+}
+
+std::string whyMissing(const std::string &name) {
+    if (name.size() > voicebuild::kMaxIndexName) {
+        return "longer than 8 characters";
+    }
+    if (!voicebuild::unitSound(name)) {
+        return "holds a letter with no sound";
+    }
+    return "not in the voice";
+}
+
+// How the voice answers the lookups of one file's phoneme strings.
+void reportFile(const std::string &path, const std::vector<PhonemeLine> &lines,
+                const std::set<std::string> &voice, std::ostream &out) {
+    size_t lookups = 0;
+    size_t found = 0;
+    size_t noise = 0;
+    size_t silent = 0;
+    std::map<std::string, size_t> missing;
+    std::map<std::string, std::string> example;
+    for (const auto &line : lines) {
+        for (const auto &name : voicebuild::lookupNames(line.phonemes)) {
+            ++lookups;
+            const std::string upper = voicebuild::upperAscii(name);
+            if (voice.contains(upper)) {
+                ++found;
+                continue;
+            }
+            const auto resolution = voicebuild::resolve(name, voice);
+            noise += resolution.noise ? 1 : 0;
+            silent += resolution.silent ? 1 : 0;
+            ++missing[upper];
+            example.emplace(upper, line.word.empty() ? line.phonemes : line.word);
+        }
+    }
+    out << path << ": " << lines.size() << " strings, " << lookups << " lookups, " << found
+        << " found, " << (lookups - found) << " fall back (" << noise << " end in noise, " << silent
+        << " lose a piece)\n";
+    std::vector<std::pair<size_t, std::string>> byCount;
+    for (const auto &[name, count] : missing) {
+        byCount.emplace_back(count, name);
+    }
+    std::sort(byCount.rbegin(), byCount.rend());
+    for (const auto &[count, name] : byCount) {
+        const auto resolution = voicebuild::resolve(name, voice);
+        std::string played;
+        for (const auto &piece : resolution.played) {
+            played += " " + piece;
+        }
+        out << "  " << name << " x" << count << " (" << whyMissing(name) << "; e.g. "
+            << example[name] << "): plays" << (played.empty() ? " nothing" : played)
+            << (resolution.noise ? " + noise" : "") << "\n";
+    }
+}
+
+int fail(const std::string &message) {
+    std::fprintf(stderr, "voicebuild: %s\n", message.c_str());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P "
+                     "--jobs N --cache DIR --out STEM [--phonemes FILE]... [--report FILE]\n");
+        return 2;
+    }
+    std::string error;
+    std::vector<std::string> phonemeStrings = voicebuild::syllablePhonemes();
+    std::vector<std::vector<PhonemeLine>> files;
+    for (const auto &path : options.phonemeFiles) {
+        files.emplace_back();
+        if (!readPhonemeFile(path, files.back(), error)) {
+            return fail(error);
+        }
+        for (const auto &line : files.back()) {
+            phonemeStrings.push_back(line.phonemes);
+        }
+    }
+    const auto inventory = voicebuild::collectInventory(phonemeStrings);
+    const std::vector<std::string> names(inventory.units.begin(), inventory.units.end());
+    std::vector<voicebuild::UnitSound> sounds;
+    std::vector<std::string> inputs;
+    for (const auto &name : names) {
+        sounds.push_back(*voicebuild::unitSound(name));
+        inputs.push_back(sounds.back().phonemes);
+    }
+    std::vector<std::string> wavPaths;
+    if (!voicebuild::speakAll(options.espeak, inputs, options.cacheDir, wavPaths, error)) {
+        return fail(error);
+    }
+    voicebuild::UnitSamples units;
+    if (!makeUnits(names, sounds, wavPaths, units, error) ||
+        !voicebuild::writeVoice(options.outStem, units, error)) {
+        return fail(error);
+    }
+    std::ostringstream report;
+    report << "voice " << options.outStem << ": " << units.size() << " units\n";
+    for (size_t i = 0; i < files.size(); ++i) {
+        reportFile(options.phonemeFiles[i], files[i], inventory.units, report);
+    }
+    if (!options.reportPath.empty()) {
+        std::ofstream out(options.reportPath, std::ios::binary | std::ios::trunc);
+        out << report.str();
+        if (!out) {
+            return fail("cannot write " + options.reportPath);
+        }
+    }
+    std::fputs(report.str().c_str(), stdout);
+    return 0;
+}
