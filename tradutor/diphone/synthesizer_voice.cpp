@@ -183,9 +183,9 @@ uint32_t findDataChunk(platform::File &file) {
     if (!file.readExact(riff, sizeof riff) || !sameId(riff, "RIFF") ||
         !file.readExact(chunk, sizeof chunk) || !sameId(chunk, "fmt "))
         return 0;
-    // The format body must be there whole; its contents are not used.
-    const int64_t formatEnd = file.tell() + littleEndian(chunk + 4, 4);
-    if (formatEnd > file.size() || !file.seek(formatEnd))
+    // The format body is skipped: its contents are not used. A body running
+    // past the end of the file leaves no chunk header to read.
+    if (!file.skip(littleEndian(chunk + 4, 4)))
         return 0;
     while (file.readExact(chunk, sizeof chunk)) {
         const uint32_t length = littleEndian(chunk + 4, 4);
