@@ -15,11 +15,11 @@ struct Consonant {
 // Clusters first, so that the longest spelling wins.
 constexpr std::array kConsonants = {
     Consonant{"TCH", "tS"}, Consonant{"DJ", "dZ"}, Consonant{"NH", "n^"}, Consonant{"RR", "x"},
-    Consonant{"KS", "ks"},  Consonant{"B", "b"},   Consonant{"C", "k"},   Consonant{"D", "d"},
-    Consonant{"F", "f"},    Consonant{"G", "g"},   Consonant{"J", "Z"},   Consonant{"K", "k"},
-    Consonant{"L", "l"},    Consonant{"M", "m"},   Consonant{"N", "n"},   Consonant{"P", "p"},
-    Consonant{"Q", "k"},    Consonant{"R", "*"},   Consonant{"S", "s"},   Consonant{"T", "t"},
-    Consonant{"V", "v"},    Consonant{"X", "S"},   Consonant{"Z", "z"},
+    Consonant{"KS", "ks"},  Consonant{"LH", "l^"}, Consonant{"B", "b"},   Consonant{"C", "k"},
+    Consonant{"D", "d"},    Consonant{"F", "f"},   Consonant{"G", "g"},   Consonant{"J", "Z"},
+    Consonant{"K", "k"},    Consonant{"L", "l"},   Consonant{"M", "m"},   Consonant{"N", "n"},
+    Consonant{"P", "p"},    Consonant{"Q", "k"},   Consonant{"R", "*"},   Consonant{"S", "s"},
+    Consonant{"T", "t"},    Consonant{"V", "v"},   Consonant{"X", "S"},   Consonant{"Z", "z"},
 };
 
 // A unit made of a lone "r" is the r that closes a syllable (mar, porta).

@@ -3,7 +3,7 @@
 // Portuguese voices, ready to be spoken as "[[...]]".
 //
 // The letters of a unit name: consonants b c d f g j k l m n p q r s t v x z
-// and the clusters tch dj nh rr ks; vowels a e i o u (e and o open, closed
+// and the clusters tch dj nh lh rr ks; vowels a e i o u (e and o open, closed
 // with the CIRC mark; a with CIRC is the closed central a); semivowels w y;
 // a final CIRC or TIL marks the unit's last vowel closed or nasal; "$NN" is
 // the nasal murmur.

@@ -2,15 +2,17 @@
 // files of every unit its names can ask for.
 //
 //   voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P --jobs N
-//              --cache DIR --out STEM [--phonemes FILE]... [--report FILE]
+//              --cache DIR --out STEM [--phonemes FILE]... [--measure FILE]...
+//              [--report FILE]
 //
 // The units are those of every syllable shape of the unit alphabet and of
 // the phoneme strings in the --phonemes files (one per line, optionally
 // "word<TAB>phonemes"), with every unit the synthesizer falls back to when
 // one is missing. Each unit is spoken by espeak-ng at a flat pitch, trimmed
 // to its audible part, level-matched, faded at both ends and converted to
-// 8-bit 11025 Hz. The report says, for each --phonemes file, how many
-// lookups the voice answers and why the others fall back.
+// 8-bit 11025 Hz. The report says, for each --phonemes and --measure file
+// (the latter only measured, not added to the voice), how many lookups the
+// voice answers and why the others fall back.
 #include "tools/voicebuild/espeak_runs.h"
 #include "tools/voicebuild/inventory.h"
 #include "tools/voicebuild/unit_names.h"
@@ -42,6 +44,7 @@ struct Options {
     std::string outStem;
     std::string reportPath;
     std::vector<std::string> phonemeFiles;
+    std::vector<std::string> measureFiles;
 };
 
 bool parseNumber(std::string_view text, unsigned &value) {
@@ -72,6 +75,8 @@ bool parseOptions(int argc, char **argv, Options &options) {
             options.reportPath = value;
         } else if (key == "--phonemes") {
             options.phonemeFiles.push_back(value);
+        } else if (key == "--measure") {
+            options.measureFiles.push_back(value);
         } else {
             ok = false;
         }
@@ -184,8 +189,9 @@ void reportFile(const std::string &path, const std::vector<PhonemeLine> &lines,
     size_t found = 0;
     size_t noise = 0;
     size_t silent = 0;
-    std::map<std::string, size_t> missing;
-    std::map<std::string, std::string> example;
+    std::map<std::string, size_t> missing;      // by upper-case name
+    std::map<std::string, std::string> asBuilt; // the name as first built
+    std::map<std::string, std::string> example; // a word that asks for it
     for (const auto &line : lines) {
         for (const auto &name : voicebuild::lookupNames(line.phonemes)) {
             ++lookups;
@@ -198,6 +204,7 @@ void reportFile(const std::string &path, const std::vector<PhonemeLine> &lines,
             noise += resolution.noise ? 1 : 0;
             silent += resolution.silent ? 1 : 0;
             ++missing[upper];
+            asBuilt.emplace(upper, name);
             example.emplace(upper, line.word.empty() ? line.phonemes : line.word);
         }
     }
@@ -210,7 +217,7 @@ void reportFile(const std::string &path, const std::vector<PhonemeLine> &lines,
     }
     std::sort(byCount.rbegin(), byCount.rend());
     for (const auto &[count, name] : byCount) {
-        const auto resolution = voicebuild::resolve(name, voice);
+        const auto resolution = voicebuild::resolve(asBuilt[name], voice);
         std::string played;
         for (const auto &piece : resolution.played) {
             played += " " + piece;
@@ -233,7 +240,8 @@ int main(int argc, char **argv) {
     if (!parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P "
-                     "--jobs N --cache DIR --out STEM [--phonemes FILE]... [--report FILE]\n");
+                     "--jobs N --cache DIR --out STEM [--phonemes FILE]... [--measure FILE]... "
+                     "[--report FILE]\n");
         return 2;
     }
     std::string error;
@@ -249,6 +257,14 @@ int main(int argc, char **argv) {
         }
     }
     const auto inventory = voicebuild::collectInventory(phonemeStrings);
+    std::vector<std::string> reported = options.phonemeFiles;
+    for (const auto &path : options.measureFiles) {
+        files.emplace_back();
+        reported.push_back(path);
+        if (!readPhonemeFile(path, files.back(), error)) {
+            return fail(error);
+        }
+    }
     const std::vector<std::string> names(inventory.units.begin(), inventory.units.end());
     std::vector<voicebuild::UnitSound> sounds;
     std::vector<std::string> inputs;
@@ -268,7 +284,7 @@ int main(int argc, char **argv) {
     std::ostringstream report;
     report << "voice " << options.outStem << ": " << units.size() << " units\n";
     for (size_t i = 0; i < files.size(); ++i) {
-        reportFile(options.phonemeFiles[i], files[i], inventory.units, report);
+        reportFile(reported[i], files[i], inventory.units, report);
     }
     if (!options.reportPath.empty()) {
         std::ofstream out(options.reportPath, std::ios::binary | std::ios::trunc);
