@@ -61,8 +61,8 @@ using WaveDoneHandler = void (*)(uint32_t blockId);
 void setWaveDoneHandler(WaveDoneHandler handler);
 
 // ---- pictures ----
-// The picture slot. Pictures are not decoded yet: loadPicture reports that
-// the file cannot be shown, and the others do nothing without a picture.
+// One picture (a BMP file) drawn over the text until it is hidden. A load
+// that fails keeps the previous picture.
 bool loadPicture(const std::string &fileName);
 void showPicture(int32_t x, int32_t y);
 void hidePicture();

@@ -99,16 +99,4 @@ void writeLine(const std::string &text) {
     write(text + "\r\n");
 }
 
-bool loadPicture(const std::string &) {
-    return false;
-}
-void showPicture(int32_t, int32_t) {}
-void hidePicture() {}
-int32_t pictureWidth() {
-    return 0;
-}
-int32_t pictureHeight() {
-    return 0;
-}
-
 } // namespace console

@@ -1,6 +1,7 @@
 // The console's module state, shared by its source files. One instance.
 #pragma once
 
+#include "console/bmp_decoder.h"
 #include "console/console.h"
 #include "platform/platform.h"
 
@@ -64,6 +65,15 @@ struct ConsoleState {
 
     // tones
     std::vector<uint8_t> toneBuffer;
+
+    // the picture slot; its size stays known after it is hidden
+    Picture picture;
+    bool pictureLoaded = false;
+    int32_t pictureX = 0, pictureY = 0;
+    int32_t pictureWidth = 0, pictureHeight = 0;
+
+    // the magnifier, active while the right button is held
+    bool magnifying = false;
 };
 
 ConsoleState &state();
@@ -77,6 +87,13 @@ void onDestroy();
 void fillMinMaxInfo(platform::MinMaxInfo &info);
 [[noreturn]] void endProgram(int32_t code);
 void readWindowConfiguration();
+void drawPictureAgain();
+void magnifierStart(int32_t x, int32_t y);
+void magnifierMove(int32_t x, int32_t y);
+void magnifierEnd();
+// The part of the window the magnifier enlarges around the mouse at (x, y).
+platform::Rect magnifierSource(int32_t x, int32_t y, int32_t factor, int32_t outerWidth,
+                               int32_t outerHeight);
 void parseColourTable(const std::string &value, std::array<uint8_t, 16> &remap);
 
 } // namespace console

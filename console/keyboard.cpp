@@ -256,8 +256,13 @@ bool windowProcedure(const Message &msg) {
     case Msg::Timer:
         return true;
     case Msg::RButtonDown:
+        magnifierStart(msg.x, msg.y);
+        return true;
     case Msg::MouseMove:
+        magnifierMove(msg.x, msg.y);
+        return true;
     case Msg::RButtonUp:
+        magnifierEnd();
         return true;
     case Msg::WaveDone:
         if (!s.waveDone)

@@ -262,6 +262,7 @@ void paint(const platform::Rect &invalid) {
     for (int32_t r = firstRow; r < endRow; ++r)
         drawRun(r, firstColumn, endColumn);
     s.window = saved;
+    drawPictureAgain();
     platform::endDraw();
     s.painting = false;
 }

@@ -115,6 +115,16 @@ void scrollUp(const Rect &r, int32_t dy);
 void invalidateAll(bool erase);
 void updateWindow(); // serve a pending Paint at once
 
+// Pictures: `pixels` (0x00RRGGBB, top row first) drawn over the window with
+// their top-left corner at (x, y) in client pixels.
+void drawImage(int32_t x, int32_t y, int32_t width, int32_t height, const uint32_t *pixels);
+
+// The magnifier: a copy of the window's current pixels, and a blit of part
+// of that copy stretched over a rectangle of the window.
+bool takeSnapshot();
+void stretchSnapshot(const Rect &source, const Rect &destination);
+void releaseSnapshot();
+
 // The caret shown while the console reads a key.
 void createCaret(int32_t width, int32_t height);
 void setCaretPos(int32_t x, int32_t y);

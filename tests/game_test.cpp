@@ -269,3 +269,35 @@ TEST(WordList, LongLinesNulBytesAndTheEndOfFileMark) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GameTest, TitlePictureIsCentredThenHidden) {
+    words("SOL\r\n");
+    // A 24-bit 200 x 100 picture.
+    std::string bmp(54, '\0');
+    const auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(10, 54);
+    put(14, 40);
+    put(18, 200);
+    put(22, 100);
+    bmp[28] = 24;
+    bmp += std::string(600 * 100, '\x20');
+    test_support::writeFile(soundDir() + "galdrino.bmp", bmp);
+    EXPECT_EQ(play("{ESC}n"), 0);
+    // The window is 80 cells of 13 pixels plus two 4-pixel frames wide, and
+    // 25 rows of 28 pixels plus the frames and a 23-pixel caption high.
+    const auto pictures = test_support::transcriptLines("picture");
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_EQ(pictures.front(), "200x100 at 424,315");
+    // Hidden after the start-up message: no picture is drawn in the rounds.
+    const std::string transcript = headless::transcriptText();
+    const size_t firstRound = transcript.find("text JOGO DA FORCA ZEB", transcript.find("GDINIC"));
+    ASSERT_NE(firstRound, std::string::npos);
+    EXPECT_EQ(transcript.find("picture ", firstRound), std::string::npos);
+}
+
+} // namespace

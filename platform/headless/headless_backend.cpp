@@ -46,6 +46,7 @@ struct State {
     std::vector<headless::Event> events;
     bool captureAudio = false;
     std::vector<std::vector<uint8_t>> capturedBlocks;
+    std::vector<headless::TimedBlock> timedBlocks;
 };
 
 State state;
@@ -181,6 +182,19 @@ void updateWindow() {
     dispatchMessage(paint);
 }
 
+void drawImage(int32_t x, int32_t y, int32_t width, int32_t height, const uint32_t *) {
+    headless::Event event{headless::Event::Kind::Picture,
+                          std::to_string(width) + "x" + std::to_string(height) + " at " +
+                              std::to_string(x) + "," + std::to_string(y)};
+    state.events.push_back(event);
+}
+
+bool takeSnapshot() {
+    return state.windowExists;
+}
+void stretchSnapshot(const Rect &, const Rect &) {}
+void releaseSnapshot() {}
+
 void createCaret(int32_t, int32_t) {}
 void setCaretPos(int32_t, int32_t) {}
 void showCaret() {}
@@ -283,9 +297,11 @@ int32_t waveOpen(const WaveFormat &format) {
 int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
     if (!state.deviceOpen)
         return WaveInvalidHandle;
-    if (state.captureAudio)
-        state.capturedBlocks.emplace_back(data, data + length);
     const uint64_t startUs = std::max(state.clockUs, state.audioEndUs);
+    if (state.captureAudio) {
+        state.capturedBlocks.emplace_back(data, data + length);
+        state.timedBlocks.push_back({startUs, state.format, {data, data + length}});
+    }
     const uint64_t durationUs = blockDurationUs(length);
     if (state.hasSound) {
         if (state.sound.queuedUs == 0)
@@ -403,6 +419,10 @@ void setAudioCapture(bool on) {
 
 const std::vector<std::vector<uint8_t>> &capturedAudio() {
     return state.capturedBlocks;
+}
+
+const std::vector<TimedBlock> &capturedTimedAudio() {
+    return state.timedBlocks;
 }
 
 } // namespace headless

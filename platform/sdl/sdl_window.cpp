@@ -43,7 +43,8 @@ struct WindowState {
     SDL_Rect dirty{};
     Caret caret;
     SurfacePtr back;
-    WindowPtr window; // last: the window goes first
+    SurfacePtr snapshot; // the magnifier's copy of the window
+    WindowPtr window;    // last: the window goes first
 };
 
 WindowState state;
@@ -139,6 +140,7 @@ void releaseWindowResources() {
     state.caret = Caret{};
     state.invalid = state.eraseOnPaint = state.hasDirty = false;
     state.drawDepth = 0;
+    state.snapshot.reset();
     state.back.reset();
     state.window.reset();
 }
@@ -351,6 +353,42 @@ void fillRect(const Rect &r, Rgb colour) {
                  SDL_MapRGB(state.back->format, colour.r, colour.g, colour.b));
     markDirty(area);
     presentUnlessDrawing();
+}
+
+void drawImage(int32_t x, int32_t y, int32_t width, int32_t height, const uint32_t *pixels) {
+    if (!state.back || width <= 0 || height <= 0)
+        return;
+    // The picture's pixels are read in place, never written.
+    SurfacePtr image(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(pixels), width,
+                                                        height, 32, width * 4, BackBufferFormat));
+    if (!image)
+        return;
+    SDL_Rect target{x, y, width, height};
+    SDL_BlitSurface(image.get(), nullptr, state.back.get(), &target);
+    markDirty(SDL_Rect{x, y, width, height});
+    presentUnlessDrawing();
+}
+
+bool takeSnapshot() {
+    if (!state.back)
+        return false;
+    state.snapshot.reset(SDL_ConvertSurface(state.back.get(), state.back->format, 0));
+    return state.snapshot != nullptr;
+}
+
+void stretchSnapshot(const Rect &source, const Rect &destination) {
+    if (!state.snapshot || !state.back)
+        return;
+    SDL_Rect from{source.left, source.top, source.right - source.left, source.bottom - source.top};
+    SDL_Rect to{destination.left, destination.top, destination.right - destination.left,
+                destination.bottom - destination.top};
+    SDL_BlitScaled(state.snapshot.get(), &from, state.back.get(), &to);
+    markDirty(to);
+    presentUnlessDrawing();
+}
+
+void releaseSnapshot() {
+    state.snapshot.reset();
 }
 
 void scrollUp(const Rect &r, int32_t dy) {
