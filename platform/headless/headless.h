@@ -2,6 +2,8 @@
 // recorded transcript. Used by the headless driver program and the tests.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -60,5 +62,14 @@ std::string transcriptText();
 // written to the wave device are kept, one entry per block, in order.
 void setAudioCapture(bool on);
 const std::vector<std::vector<uint8_t>> &capturedAudio();
+
+// The same blocks with the device's format and the virtual time at which
+// each starts to sound, so that what was heard can be laid out in time.
+struct TimedBlock {
+    uint64_t startUs = 0;
+    platform::WaveFormat format;
+    std::vector<uint8_t> bytes;
+};
+const std::vector<TimedBlock> &capturedTimedAudio();
 
 } // namespace headless
