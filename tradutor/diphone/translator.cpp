@@ -1,0 +1,655 @@
+// Letter-to-sound translator: text normalisation, word reading, respellings,
+// stress marking and the context-sensitive letter rules.
+#include "tradutor/diphone/translator.h"
+
+#include "platform/file.h"
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <set>
+
+namespace diphone::translator {
+namespace {
+
+struct LetterRule {
+    std::string left;
+    std::string centre;
+    std::string right;
+    std::string output;
+};
+
+struct ExceptionEntry {
+    std::string word;
+    std::string replacement;
+};
+
+struct State {
+    // Rules bucketed by the first character of their centre, in file order.
+    std::array<std::vector<LetterRule>, ChainCount> chains;
+    // Sorted by word (byte-wise) once loaded.
+    std::vector<ExceptionEntry> exceptions;
+};
+
+State state;
+
+// ---- character classes (on the byte value) ----
+
+bool isVowel(char c) {
+    switch (c) {
+    case 'A':
+    case 'E':
+    case 'I':
+    case 'O':
+    case 'U':
+    case 'a':
+    case 'e':
+    case 'i':
+    case 'o':
+    case 'u':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isConsonant(char c) {
+    return isAsciiLetter(c) && !isVowel(c);
+}
+
+bool isAccentMark(char c) {
+    return c == '\'' || c == '^' || c == '`' || c == '~' || c == '"';
+}
+
+bool isLetterOrMark(char c) {
+    return isAsciiLetter(c) || isAccentMark(c);
+}
+
+bool isPauseChar(char c) {
+    return c == ' ' || c == '!' || c == ',' || c == '.' || c == ':' || c == ';' || c == '?';
+}
+
+bool isFrontVowel(char c) {
+    return c == 'E' || c == 'I' || c == 'e' || c == 'i';
+}
+
+bool isBackVowel(char c) {
+    return c == 'A' || c == 'O' || c == 'a' || c == 'o';
+}
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// ---- accent table ----
+
+struct AccentGroup {
+    const char *replacement;
+    std::initializer_list<int> codes;
+};
+
+std::array<const char *, 128> buildAccentTable() {
+    const AccentGroup groups[] = {
+        {"a'", {134, 143, 160, 193, 225}},
+        {"a^", {131, 194, 226}},
+        {"a`", {133, 192, 224}},
+        {"a~", {132, 142, 195, 196, 227, 228}},
+        {"a", {197, 229}},
+        {"ae", {145, 198, 230}},
+        {"e'", {130, 144, 201, 233}},
+        {"e^", {136, 202, 234}},
+        {"e`", {138, 200, 232}},
+        {"e\"", {137, 203, 235}},
+        {"i'", {161, 205, 237}},
+        {"i^", {140, 206, 238}},
+        {"i`", {141, 204, 236}},
+        {"i\"", {139, 207, 239}},
+        {"o'", {162, 211, 243}},
+        {"o^", {147, 212, 244}},
+        {"o`", {149, 210, 214, 242, 246}},
+        {"o~", {148, 153, 213, 245}},
+        {"u'", {163, 218, 250}},
+        {"u^", {150, 219, 251}},
+        {"u`", {151, 217, 249}},
+        {"u\"", {129, 154}},
+        {"u", {220, 252}},
+        {"nh", {164, 165, 209, 241}},
+        {"ss", {128, 135, 199, 231}},
+        {"x", {215, 247}},
+        {"0", {216, 248}},
+        {"y-", {152}},
+        {"-", {146}},
+        {"!", {173}},
+        {"?", {168, 191}},
+        {"\"", {174, 175}},
+        {"\xa7", {167}},
+        {"\xaa", {171}},
+        {"\xba", {187}},
+    };
+    std::array<const char *, 128> table{};
+    table.fill("");
+    for (const AccentGroup &group : groups)
+        for (const int code : group.codes)
+            table[static_cast<size_t>(code - 128)] = group.replacement;
+    return table;
+}
+
+// ---- data files ----
+
+// Reads a text file line by line; CR LF, LF and a lone CR all end a line.
+// Each line keeps its first MaxLineLength characters.
+class LineReader {
+public:
+    explicit LineReader(platform::File &file) : file_(file) {}
+
+    bool next(std::string &line) {
+        line.clear();
+        bool any = false;
+        while (true) {
+            if (pos_ == size_ && !refill())
+                return any;
+            const char c = buffer_[pos_++];
+            any = true;
+            if (c == '\n')
+                return true;
+            if (c == '\r') {
+                if ((pos_ < size_ || refill()) && buffer_[pos_] == '\n')
+                    ++pos_;
+                return true;
+            }
+            if (line.size() < MaxLineLength)
+                line += c;
+        }
+    }
+
+private:
+    bool refill() {
+        size_ = file_.read(buffer_.data(), buffer_.size());
+        pos_ = 0;
+        return size_ > 0;
+    }
+
+    platform::File &file_;
+    std::array<char, 4096> buffer_{};
+    size_t size_ = 0;
+    size_t pos_ = 0;
+};
+
+// The text of `line` from `from` up to `delimiter` (or the end), with `from`
+// moved past the delimiter; false when the delimiter is missing.
+bool takeUntil(const std::string &line, size_t &from, char delimiter, std::string &part) {
+    const size_t end = line.find(delimiter, std::min(from, line.size()));
+    const size_t stop = end == std::string::npos ? line.size() : end;
+    part = from < stop ? line.substr(from, stop - from) : std::string();
+    from = end == std::string::npos ? line.size() : end + 1;
+    return end != std::string::npos;
+}
+
+std::string cut(const std::string &text, size_t length) {
+    return text.substr(0, std::min(length, text.size()));
+}
+
+// A rule line: left "(" centre ")" right "=" output ["|" anything]. False
+// when the line makes no usable rule.
+bool parseRule(const std::string &line, LetterRule &rule) {
+    size_t from = 0;
+    std::string part;
+    if (!takeUntil(line, from, '(', part))
+        return false;
+    rule.left = cut(part, RuleLeftLength);
+    const bool closed = takeUntil(line, from, ')', part);
+    rule.centre = cut(part, RuleCentreLength);
+    rule.right.clear();
+    rule.output.clear();
+    if (closed) {
+        const bool hasOutput = takeUntil(line, from, '=', part);
+        rule.right = cut(part, RuleRightLength);
+        if (hasOutput) {
+            takeUntil(line, from, '|', part);
+            rule.output = cut(part, RuleOutputLength);
+        }
+    }
+    if (rule.centre.empty())
+        return false;
+    const auto first = static_cast<uint8_t>(rule.centre[0]);
+    return first >= FirstChainCode && first < FirstChainCode + ChainCount;
+}
+
+size_t chainOf(char c) {
+    return static_cast<uint8_t>(c) - FirstChainCode;
+}
+
+bool hasChain(char c) {
+    const auto code = static_cast<uint8_t>(c);
+    return code >= FirstChainCode && code < FirstChainCode + ChainCount;
+}
+
+// ---- rule matching ----
+
+// Context matching over the word, positions 1..n; 0 and n + 1 lie outside.
+class Context {
+public:
+    explicit Context(const std::string &letters) : w_(letters), n_(letters.size()) {}
+
+    bool inside(size_t c) const { return c >= 1 && c <= n_; }
+    char at(size_t c) const { return inside(c) ? w_[c - 1] : '\0'; }
+
+    bool centreMatches(const std::string &centre, size_t q) const {
+        for (size_t k = 0; k < centre.size(); ++k)
+            if (!inside(q + k) || upper(at(q + k)) != centre[k])
+                return false;
+        return true;
+    }
+
+    // Read from its last character to its first, starting at c = q - 1.
+    bool leftMatches(const std::string &left, size_t q) const {
+        size_t c = q - 1;
+        for (size_t k = left.size(); k-- > 0;)
+            if (!leftSymbol(left[k], c))
+                return false;
+        return true;
+    }
+
+    // Read from its first character, starting at c = q + centre length.
+    bool rightMatches(const std::string &right, size_t c) const {
+        for (const char symbol : right)
+            if (!rightSymbol(symbol, c))
+                return false;
+        return true;
+    }
+
+private:
+    bool vowelOrMark(size_t c) const { return isVowel(at(c)) || isAccentMark(at(c)); }
+
+    bool plain(char symbol, size_t &c, bool rightward) const {
+        if (!inside(c) || upper(at(c)) != symbol)
+            return false;
+        c = rightward ? c + 1 : c - 1;
+        return true;
+    }
+
+    bool leftSymbol(char symbol, size_t &c) const {
+        switch (symbol) {
+        case '#':
+            if (!inside(c) || !vowelOrMark(c))
+                return false;
+            while (inside(c) && vowelOrMark(c))
+                --c;
+            return true;
+        case '%':
+            return !inside(c);
+        case ']':
+            if (inside(c) && isBackVowel(at(c))) {
+                --c;
+                return true;
+            }
+            if (inside(c) && isAccentMark(at(c)) && isBackVowel(at(c - 1))) {
+                c -= 2;
+                return true;
+            }
+            return false;
+        case '_':
+            if (c == 0)
+                return true;
+            if (isVowel(at(c))) {
+                --c;
+                return true;
+            }
+            if (inside(c) && isAccentMark(at(c)) && isVowel(at(c - 1))) {
+                c -= 2;
+                return true;
+            }
+            return false;
+        case '|': {
+            const char l = lower(at(c));
+            if (!inside(c) || (l != 'n' && l != 'r' && l != 's'))
+                return false;
+            --c;
+            return true;
+        }
+        default:
+            return plain(symbol, c, false);
+        }
+    }
+
+    bool rightSymbol(char symbol, size_t &c) const {
+        switch (symbol) {
+        case '#':
+            if (!inside(c) || !vowelOrMark(c))
+                return false;
+            while (inside(c) && vowelOrMark(c))
+                ++c;
+            return true;
+        case '%':
+            return !inside(c);
+        case '&': {
+            const char l = lower(at(c));
+            if (!inside(c) || (l != 'l' && l != 'm' && l != 'n' && l != 'r' && l != 'z'))
+                return false;
+            ++c;
+            return true;
+        }
+        case '*': {
+            const char l = lower(at(c));
+            return inside(c) && isConsonant(l) && l != 'r' && l != 'l';
+        }
+        case '+':
+            if (!inside(c) || !isFrontVowel(at(c)))
+                return false;
+            ++c;
+            if (inside(c) && isAccentMark(at(c)))
+                ++c;
+            return true;
+        case '[':
+            return !inside(c) || (isConsonant(at(c)) && lower(at(c)) != 'h');
+        case '\\':
+            if (inside(c) && at(c) == 's')
+                ++c;
+            return true;
+        default:
+            return plain(symbol, c, true);
+        }
+    }
+
+    const std::string &w_;
+    size_t n_;
+};
+
+// ---- stress ----
+
+bool isLower(const std::string &w, size_t p, std::initializer_list<char> letters) {
+    if (p < 1 || p > w.size())
+        return false;
+    return std::find(letters.begin(), letters.end(), w[p - 1]) != letters.end();
+}
+
+bool consonantAt(const std::string &w, size_t p) {
+    return p >= 1 && p <= w.size() && isConsonant(w[p - 1]);
+}
+
+// The state after examining position p (1-based) in `state`.
+int stressStep(const std::string &w, size_t p, int stressState) {
+    const char c = w[p - 1];
+    const auto is = [&](std::initializer_list<char> letters) { return isLower(w, p, letters); };
+    switch (stressState) {
+    case 0:
+        if (is({'a', 'e', 'o'}))
+            return 5;
+        if (is({'i', 'u'}))
+            return 3;
+        if (is({'l', 'n', 'r', 'x', 'z'}))
+            return 1;
+        if (c == 'm')
+            return 2;
+        return c == 's' ? 4 : 0;
+    case 1:
+        return isVowel(c) ? 6 : 1;
+    case 2:
+        if (is({'a', 'e'}))
+            return 5;
+        if (is({'i', 'u'}))
+            return 3;
+        return c == 'o' ? 6 : 2;
+    case 3:
+        if (isConsonant(c) || (isLower(w, p - 1, {'u'}) && isLower(w, p - 2, {'g', 'q'})))
+            return 7;
+        return 6;
+    case 4:
+        if (is({'a', 'e', 'o'}))
+            return 5;
+        return is({'i', 'u'}) ? 3 : 4;
+    case 5:
+        if (is({'a', 'e', 'o'}))
+            return 6;
+        return is({'i', 'u'}) ? 8 : 5;
+    case 8: {
+        if (isConsonant(c) || (c == 'u' && isLower(w, p - 1, {'g', 'q'})))
+            return 7;
+        const bool closing = (isLower(w, p + 2, {'n'}) && isLower(w, p + 3, {'h'})) ||
+                             (isLower(w, p + 2, {'r'}) && isLower(w, p + 3, {'r'})) ||
+                             (consonantAt(w, p + 3) && !isLower(w, p + 3, {'h'}));
+        return isLower(w, p + 2, {'l', 'm', 'n', 'r', 'z'}) && closing ? 7 : 6;
+    }
+    default:
+        return stressState;
+    }
+}
+
+} // namespace
+
+std::string accentTable(uint8_t code) {
+    static const std::array<const char *, 128> table = buildAccentTable();
+    return code < 128 ? std::string() : std::string(table[code - 128]);
+}
+
+std::string normalizeText(const std::string &text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // The character before is the one already written; the one after is still the input's.
+        const bool letterBefore = !out.empty() && isAsciiLetter(out.back());
+        const bool letterAfter = i + 1 < text.size() && isAsciiLetter(text[i + 1]);
+        const auto code = static_cast<uint8_t>(c);
+        std::string yield;
+        if ((c == 'W' || c == 'w') && (letterBefore || letterAfter))
+            yield = "u";
+        else if ((c == 'Y' || c == 'y') && (letterBefore || letterAfter))
+            yield = "i";
+        else if (c == '\'' && !out.empty() && lower(out.back()) == 'd')
+            continue;
+        else if (code < 32)
+            yield.clear();
+        else if (code >= 128)
+            yield = accentTable(code);
+        else
+            yield = std::string(1, c);
+        out += yield.empty() ? std::string(" \x01 ") : yield;
+    }
+    return out;
+}
+
+bool nextWord(const std::string &text, size_t &position, Word &word) {
+    while (position < text.size() && text[position] == ' ')
+        ++position;
+    if (position >= text.size())
+        return false;
+    word = Word();
+    const char first = lower(text[position]);
+    if (!isAsciiLetter(first)) {
+        word.letters = std::string(1, first);
+        ++position;
+        return true;
+    }
+    while (position < text.size() && isLetterOrMark(text[position]) &&
+           word.letters.size() < MaxWordLength) {
+        const char c = lower(text[position]);
+        if (isAccentMark(c) && c != '"')
+            word.explicitAccent = true;
+        if (isVowel(c))
+            ++word.vowelCount;
+        word.letters += c;
+        ++position;
+    }
+    return true;
+}
+
+void applyExceptions(Word &word) {
+    std::string w = word.letters;
+    std::string suffix;
+    const auto &table = state.exceptions;
+    while (true) {
+        const auto found = std::lower_bound(
+            table.begin(), table.end(), w,
+            [](const ExceptionEntry &entry, const std::string &key) { return entry.word < key; });
+        if (found != table.end() && found->word == w) {
+            w = found->replacement;
+            break;
+        }
+        if (w.empty() || (w.back() != 's' && w.back() != 'm'))
+            break;
+        suffix.insert(suffix.begin(), w.back());
+        w.pop_back();
+        if (w.empty())
+            break;
+    }
+    word.letters = cut(w + suffix, MaxWordLength);
+}
+
+void markStress(Word &word) {
+    std::string &w = word.letters;
+    if (word.explicitAccent || word.vowelCount == 0)
+        return;
+    if (word.vowelCount == 1 && (w.empty() || w.back() != 'l'))
+        return;
+    // A respelling that marks its own stress keeps it.
+    if (std::any_of(w.begin(), w.end(), [](char c) { return isVowel(c) && upper(c) == c; }))
+        return;
+    int stressState = 0;
+    for (size_t p = w.size(); p >= 1; --p) {
+        if (stressState == 6 || stressState == 7) {
+            const size_t mark = p + (stressState == 6 ? 1 : 2);
+            w[mark - 1] = upper(w[mark - 1]);
+            return;
+        }
+        stressState = stressStep(w, p, stressState);
+    }
+}
+
+bool isSpelledWord(const Word &word) {
+    const std::string &w = word.letters;
+    if (w.empty())
+        return false;
+    if (w[0] == UnknownMarker)
+        return true;
+    return std::all_of(w.begin(), w.end(), [](char c) { return isConsonant(c) || isPauseChar(c); });
+}
+
+std::string spellWord(const Word &word) {
+    std::string out;
+    for (const char c : word.letters)
+        out += std::string("[ /_") + c + "]";
+    return out;
+}
+
+std::string applyRules(const Word &word) {
+    const std::string &w = word.letters;
+    const size_t n = w.size();
+    const Context context(w);
+    std::string out = "[";
+    size_t q = 1;
+    while (q <= n) {
+        const char x = upper(w[q - 1]);
+        std::string unit = std::string(" /_") + x;
+        size_t advance = 1;
+        if (hasChain(x)) {
+            for (const LetterRule &rule : state.chains[chainOf(x)]) {
+                if (context.centreMatches(rule.centre, q) && context.leftMatches(rule.left, q) &&
+                    context.rightMatches(rule.right, q + rule.centre.size())) {
+                    unit = rule.output;
+                    advance = rule.centre.size();
+                    break;
+                }
+            }
+        }
+        const char at = w[q - 1];
+        if (isVowel(at) && upper(at) == at) {
+            const auto vowel = std::find_if(unit.begin(), unit.end(), isVowel);
+            if (vowel != unit.end())
+                *vowel = upper(*vowel);
+        }
+        out += unit;
+        q += advance;
+        if (q <= n)
+            out += '/';
+    }
+    return out + "]";
+}
+
+bool loadRules(const std::string &path) {
+    freeRules();
+    state.exceptions.clear();
+    platform::File file;
+    if (!file.open(path, "rb"))
+        return false;
+    LineReader reader(file);
+    std::string line;
+    LetterRule rule;
+    while (reader.next(line))
+        if (parseRule(line, rule))
+            state.chains[chainOf(rule.centre[0])].push_back(rule);
+    return true;
+}
+
+bool loadExceptions(const std::string &path) {
+    state.exceptions.clear();
+    platform::File file;
+    if (!file.open(path, "rb"))
+        return false;
+    LineReader reader(file);
+    std::string line;
+    while (state.exceptions.size() < MaxExceptions && reader.next(line)) {
+        if (line.empty())
+            continue;
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            state.exceptions.push_back({line + "|", std::string()});
+            continue;
+        }
+        const size_t bar = line.find('|', equals + 1);
+        const size_t end = bar == std::string::npos ? line.size() : bar;
+        state.exceptions.push_back(
+            {line.substr(0, equals), line.substr(equals + 1, end - equals - 1)});
+    }
+    std::stable_sort(
+        state.exceptions.begin(), state.exceptions.end(),
+        [](const ExceptionEntry &a, const ExceptionEntry &b) { return a.word < b.word; });
+    return true;
+}
+
+void freeRules() {
+    for (auto &chain : state.chains)
+        chain = std::vector<LetterRule>();
+}
+
+size_t ruleCount() {
+    size_t count = 0;
+    for (const auto &chain : state.chains)
+        count += chain.size();
+    return count;
+}
+
+size_t exceptionCount() {
+    return state.exceptions.size();
+}
+
+std::vector<std::string> ruleOutputs() {
+    std::set<std::string> outputs;
+    for (const auto &chain : state.chains)
+        for (const LetterRule &rule : chain)
+            outputs.insert(rule.output);
+    return {outputs.begin(), outputs.end()};
+}
+
+std::string translateText(const std::string &text) {
+    const std::string normal = normalizeText(text);
+    std::string out;
+    size_t position = 0;
+    Word word;
+    while (nextWord(normal, position, word)) {
+        applyExceptions(word);
+        markStress(word);
+        out += isSpelledWord(word) ? spellWord(word) : applyRules(word);
+    }
+    return out;
+}
+
+} // namespace diphone::translator
