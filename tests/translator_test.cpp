@@ -415,6 +415,10 @@ TEST(Translator, ExceptionFilesAreBounded) {
     tr::Word ab = wordOf("ab");
     tr::applyExceptions(ab);
     EXPECT_EQ(ab.letters, std::string(tr::MaxLineLength - 3, 'c'));
+    // A long replacement followed by the stripped ending keeps the buffer's size.
+    tr::Word abs = wordOf("ab" + std::string(200, 's'));
+    tr::applyExceptions(abs);
+    EXPECT_EQ(abs.letters, std::string(tr::MaxLineLength - 3, 'c') + "sss");
 }
 
 // ---- bad input ----
