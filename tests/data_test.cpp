@@ -1,6 +1,7 @@
 // The generated installation data: every recording the game and the speech
 // layer ask for is there, in the format its player expects, audible and
 // tidy; the word list and the default configuration are valid.
+#include "console/bmp_decoder.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 
@@ -283,6 +284,21 @@ TEST(DataConfiguration, IsWindows1252Text) {
 
 TEST(DataTree, HasTheDiphoneDirectory) {
     EXPECT_TRUE(fs::is_directory(kRoot / "talvek" / "som" / "difones"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(DataTree, TitlePictureIsA24BitBmpThatDecodes) {
+    const fs::path picture = kRoot / "talvek/som/quibo2/galdrino.bmp";
+    console::Picture decoded;
+    ASSERT_EQ(console::loadBmpFile(picture.string(), decoded), console::BmpResult::Decoded);
+    EXPECT_GT(decoded.width, 100);
+    EXPECT_GT(decoded.height, 100);
+    // More than the background: the gallows and the name are drawn.
+    std::set<uint32_t> colours(decoded.pixels.begin(), decoded.pixels.end());
+    EXPECT_GE(colours.size(), 3u);
 }
 
 } // namespace
