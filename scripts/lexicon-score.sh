@@ -13,7 +13,7 @@ shift
 cd "$(dirname "$0")/.."
 build=${LEXSCORE_BUILD:-build/lexscore}
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZEB_WITH_SDL=OFF -DBUILD_TESTING=OFF >/dev/null
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZEB_WITH_SDL=OFF -DBUILD_TESTING=OFF >/dev/null
 fi
 cmake --build "$build" --target lexscore -j2 >/dev/null
 "$build/bin/lexscore" "$@" data/voice/regras.rgr data/voice/portug.exc "$lexicon"
