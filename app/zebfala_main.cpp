@@ -1,0 +1,169 @@
+// zebfala: the speech library's native voice from the command line, on the
+// headless backend.
+//
+//   zebfala [--config FILE] -x TEXT       prints the phoneme string of TEXT
+//   zebfala [--config FILE] -w OUT.wav TEXT
+//                                         writes what speaking TEXT plays
+//
+// TEXT is UTF-8 and is converted to Windows-1252. With -w the text is
+// spoken the way the program speaks free text (number words, letter
+// recordings, synthesized chunks, pauses and clicks); every block written to
+// the wave device is laid out at the virtual time it starts to sound, and
+// the whole is written as one 16-bit mono 22050 Hz WAV file.
+#include "app/module_start.h"
+#include "platform/cp1252.h"
+#include "platform/headless/headless.h"
+#include "platform/posix/posix_host.h"
+#include "tools/wavconv/wav_dsp.h"
+#include "tools/wavconv/wav_io.h"
+#include "tradutor/diphone/native_voice.h"
+#include "tradutor/speech/speech.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kOutputRate = 22050;
+// The speed the game speaks at.
+constexpr int32_t kSpeed = 3;
+
+struct Options {
+    std::string config;
+    std::string wavPath;
+    bool phonemes = false;
+    std::string text;
+};
+
+int usage(const std::string &message) {
+    std::fprintf(stderr,
+                 "%s\nusage: zebfala [--config FILE] -x TEXT\n"
+                 "       zebfala [--config FILE] -w OUT.wav TEXT\n",
+                 message.c_str());
+    return 2;
+}
+
+bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--config" && hasValue) {
+            options.config = argv[++i];
+        } else if (arg == "-x") {
+            options.phonemes = true;
+        } else if (arg == "-w" && hasValue) {
+            options.wavPath = argv[++i];
+        } else {
+            break;
+        }
+    }
+    if (options.phonemes == !options.wavPath.empty()) {
+        error = "give one of -x and -w";
+        return false;
+    }
+    if (i + 1 != argc) {
+        error = i == argc ? "no text given" : "give the text as one argument";
+        return false;
+    }
+    options.text = platform::utf8ToCp1252(argv[i]);
+    return true;
+}
+
+// Samples of one block as mono -1..1 at the block's own rate.
+std::vector<float> blockSamples(const headless::TimedBlock &block) {
+    const size_t bytesPerSample = block.format.bits == 16 ? 2 : 1;
+    const size_t channels = block.format.channels == 0 ? 1 : block.format.channels;
+    const size_t frames = block.bytes.size() / (bytesPerSample * channels);
+    std::vector<float> samples(frames);
+    for (size_t frame = 0; frame < frames; ++frame) {
+        float sum = 0.0f;
+        for (size_t channel = 0; channel < channels; ++channel) {
+            const size_t at = (frame * channels + channel) * bytesPerSample;
+            if (bytesPerSample == 2) {
+                const auto value = static_cast<int16_t>(block.bytes[at] | block.bytes[at + 1] << 8);
+                sum += static_cast<float>(value) / 32768.0f;
+            } else {
+                sum += (static_cast<float>(block.bytes[at]) - 128.0f) / 128.0f;
+            }
+        }
+        samples[frame] = sum / static_cast<float>(channels);
+    }
+    return samples;
+}
+
+// Every captured block at its start time, mixed into one sound that lasts
+// until endUs at least.
+wavkit::Sound layOut(const std::vector<headless::TimedBlock> &blocks, uint64_t endUs) {
+    wavkit::Sound sound;
+    sound.rate = kOutputRate;
+    sound.samples.resize(static_cast<size_t>(endUs * kOutputRate / 1000000));
+    for (const auto &block : blocks) {
+        const auto samples = wavkit::resample(blockSamples(block), block.format.rate, kOutputRate);
+        const auto start = static_cast<size_t>(block.startUs * kOutputRate / 1000000);
+        if (sound.samples.size() < start + samples.size()) {
+            sound.samples.resize(start + samples.size());
+        }
+        for (size_t i = 0; i < samples.size(); ++i) {
+            sound.samples[start + i] += samples[i];
+        }
+    }
+    return sound;
+}
+
+// The program's own messages (a voice that cannot start) go to the headless
+// transcript; they are shown on the standard error.
+void printTranscriptText() {
+    for (const auto &event : headless::transcript()) {
+        if (event.kind == headless::Event::Kind::Text) {
+            std::fputs(platform::cp1252ToUtf8(event.text).c_str(), stderr);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        return usage(error);
+    }
+    headless::reset();
+    headless::setCloseWhenScriptEnds(false);
+    if (!options.config.empty()) {
+        posix_host::setConfigOverride(options.config);
+    }
+    try {
+        app::startModules();
+        speech::initSpeech(kSpeed, "");
+        if (options.phonemes) {
+            std::printf("%s\n",
+                        platform::cp1252ToUtf8(diphone::translateText(options.text)).c_str());
+        } else {
+            headless::setAudioCapture(true);
+            const uint64_t startUs = headless::nowMs() * 1000;
+            speech::speakText(options.text);
+            speech::waitWhileSpeaking();
+            auto blocks = headless::capturedTimedAudio();
+            for (auto &block : blocks) {
+                block.startUs -= startUs;
+            }
+            const auto sound = layOut(blocks, headless::nowMs() * 1000 - startUs);
+            if (!wavkit::writeFileAtomically(options.wavPath, wavkit::encodeWav(sound, 16),
+                                             error)) {
+                std::fprintf(stderr, "zebfala: %s\n", error.c_str());
+                return 1;
+            }
+        }
+        speech::doneSpeech();
+    } catch (const headless::ProcessExit &) {
+        printTranscriptText();
+        std::fprintf(stderr, "zebfala: the speech layer could not start\n");
+        return 1;
+    }
+    app::endModules();
+    return 0;
+}
