@@ -182,6 +182,19 @@ void updateWindow() {
     dispatchMessage(paint);
 }
 
+void drawImage(int32_t x, int32_t y, int32_t width, int32_t height, const uint32_t *) {
+    headless::Event event{headless::Event::Kind::Picture,
+                          std::to_string(width) + "x" + std::to_string(height) + " at " +
+                              std::to_string(x) + "," + std::to_string(y)};
+    state.events.push_back(event);
+}
+
+bool takeSnapshot() {
+    return state.windowExists;
+}
+void stretchSnapshot(const Rect &, const Rect &) {}
+void releaseSnapshot() {}
+
 void createCaret(int32_t, int32_t) {}
 void setCaretPos(int32_t, int32_t) {}
 void showCaret() {}
