@@ -89,7 +89,8 @@ TEST(NumberWords, WordsNameTheirRecordings) {
 class NumberSpeechTest : public ::testing::Test {
 protected:
     NumberSpeechTest() {
-        test_support::makeDirectories(dir.file("difones"));
+        for (const char *file : {"VOZ.IND", "VOZ.DIF", "regras.rgr", "portug.exc"})
+            test_support::writeFile(dir.file("difones/") + file, "");
         test_support::makeDirectories(dir.file("letras"));
         test_support::writeFile(dir.file("ZEBUNA.INI"),
                                 "[TRADUTOR]\r\nDIRLETRAS=c:\\letras\\\r\n"
