@@ -1,6 +1,9 @@
 // The generated native voice: its index is sorted and points inside the
-// samples file, every unit is audible and unclipped, and it holds the units
-// the synthesizer's fallbacks end in.
+// samples file, every unit is audible and unclipped, it holds the units the
+// synthesizer's fallbacks end in, and every unit the game's words ask for.
+#include "tools/voicebuild/unit_names.h"
+#include "tradutor/diphone/translator.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kDiphoneDir = fs::path(ZEB_TEST_DATA_ROOT) / "talvek" / "som" / "difones";
+const fs::path kWordList =
+    fs::path(ZEB_TEST_DATA_ROOT) / "talvek" / "som" / "quibo2" / "galdrino.pal";
 constexpr size_t kRecordBytes = 15;
 constexpr size_t kMaxName = 8;
 // A unit whose samples never move further than this from the midpoint 128
@@ -140,6 +145,43 @@ TEST_F(VoiceTest, HoldsTheUnitsFallbacksEndIn) {
           "$KA",    "$TCHI",  "$DJI",  "$NHA",  "$RRA",  "$KWA",  "$AWTIL", "$KACIRC"}) {
         EXPECT_TRUE(held.contains(name)) << name;
     }
+}
+
+std::vector<std::string> readWordList() {
+    std::ifstream in(kWordList, std::ios::binary);
+    std::vector<std::string> words;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            words.push_back(line);
+        }
+    }
+    return words;
+}
+
+// Every word the game can draw is spoken at the end of a round: each unit its
+// translation asks for must be in the voice, none left to a fallback.
+TEST_F(VoiceTest, AnswersEveryUnitOfTheGamesWords) {
+    namespace translator = diphone::translator;
+    ASSERT_TRUE(translator::loadRules((kDiphoneDir / "regras.rgr").string()));
+    ASSERT_TRUE(translator::loadExceptions((kDiphoneDir / "portug.exc").string()));
+    const auto words = readWordList();
+    ASSERT_GE(words.size(), 200u);
+    const auto held = names();
+    size_t lookups = 0;
+    for (const auto &word : words) {
+        const std::string phonemes = translator::translateText(word);
+        for (const auto &name : voicebuild::lookupNames(phonemes)) {
+            ++lookups;
+            EXPECT_TRUE(held.contains(voicebuild::upperAscii(name)))
+                << word << " " << phonemes << ": " << name << " is missing";
+        }
+    }
+    translator::freeRules();
+    EXPECT_GE(lookups, 2 * words.size());
 }
 
 } // namespace
