@@ -22,12 +22,14 @@
 #include "tools/wavconv/wav_io.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -138,36 +140,62 @@ std::vector<float> audiblePart(const wavkit::Sound &sound) {
     return wavkit::resample(trimmed, sound.rate, voicebuild::kVoiceRate);
 }
 
-// Units with a vowel are brought to one peak level, consonants alone to a
-// lower one, as a consonant sounds beside its vowel.
+// One unit at the voice's rate, 8-bit. Units with a vowel are brought to one
+// peak level, consonants alone to a lower one, as a consonant sounds beside
+// its vowel.
+bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
+              const std::string &wavPath, std::vector<uint8_t> &unit, std::string &error) {
+    std::vector<uint8_t> image;
+    if (!wavkit::readFileBytes(wavPath, image, error)) {
+        return false;
+    }
+    const auto sound = wavkit::decodeWav(image, error);
+    if (!sound) {
+        error = wavPath + ": " + error;
+        return false;
+    }
+    auto samples = audiblePart(*sound);
+    const size_t keep = msToSamples(unitSound.maxMs, voicebuild::kVoiceRate);
+    if (keep != 0 && samples.size() > keep) {
+        samples.resize(keep);
+    }
+    if (samples.empty()) {
+        error = "espeak-ng gave silence for the unit " + name + " (" + wavPath + ")";
+        return false;
+    }
+    wavkit::normalisePeak(samples,
+                          wavkit::dbToLinear(hasVowel(name) ? kVowelPeakDb : kConsonantPeakDb));
+    wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
+    const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
+    unit.assign(encoded.begin() + wavkit::kWavHeaderBytes, encoded.end());
+    return true;
+}
+
+// Makes every unit, jobs at a time.
 bool makeUnits(const std::vector<std::string> &names,
                const std::vector<voicebuild::UnitSound> &unitSounds,
-               const std::vector<std::string> &wavPaths, voicebuild::UnitSamples &units,
-               std::string &error) {
+               const std::vector<std::string> &wavPaths, unsigned jobs,
+               voicebuild::UnitSamples &units, std::string &error) {
+    std::vector<std::vector<uint8_t>> made(names.size());
+    std::vector<std::string> errors(names.size());
+    std::atomic<size_t> next = 0;
+    const auto worker = [&] {
+        for (size_t i = next++; i < names.size(); i = next++) {
+            makeUnit(names[i], unitSounds[i], wavPaths[i], made[i], errors[i]);
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (unsigned i = 0; i < jobs; ++i) {
+            workers.emplace_back(worker);
+        }
+    }
     for (size_t i = 0; i < names.size(); ++i) {
-        std::vector<uint8_t> image;
-        if (!wavkit::readFileBytes(wavPaths[i], image, error)) {
+        if (made[i].empty()) {
+            error = errors[i];
             return false;
         }
-        const auto sound = wavkit::decodeWav(image, error);
-        if (!sound) {
-            error = wavPaths[i] + ": " + error;
-            return false;
-        }
-        auto samples = audiblePart(*sound);
-        const size_t keep = msToSamples(unitSounds[i].maxMs, voicebuild::kVoiceRate);
-        if (keep != 0 && samples.size() > keep) {
-            samples.resize(keep);
-        }
-        if (samples.empty()) {
-            error = "espeak-ng gave silence for the unit " + names[i] + " (" + wavPaths[i] + ")";
-            return false;
-        }
-        wavkit::normalisePeak(
-            samples, wavkit::dbToLinear(hasVowel(names[i]) ? kVowelPeakDb : kConsonantPeakDb));
-        wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
-        const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
-        units[names[i]].assign(encoded.begin() + wavkit::kWavHeaderBytes, encoded.end());
+        units[names[i]] = std::move(made[i]);
     }
     return true;
 }
@@ -277,7 +305,7 @@ int main(int argc, char **argv) {
         return fail(error);
     }
     voicebuild::UnitSamples units;
-    if (!makeUnits(names, sounds, wavPaths, units, error) ||
+    if (!makeUnits(names, sounds, wavPaths, options.espeak.jobs, units, error) ||
         !voicebuild::writeVoice(options.outStem, units, error)) {
         return fail(error);
     }
