@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <span>
 #include <sstream>
 #include <string_view>
 #include <thread>
@@ -39,6 +40,10 @@ constexpr float kVowelPeakDb = -3.0f;
 constexpr float kConsonantPeakDb = -14.0f;
 constexpr uint32_t kMarginMs = 2;
 constexpr uint32_t kFadeMs = 4;
+// The synthesizer shortens unstressed units by cutting their end; a unit that
+// dies away over its last milliseconds is cut where it is already quiet, so
+// the cut does not click.
+constexpr uint32_t kDecayMs = 60;
 
 struct Options {
     voicebuild::EspeakSettings espeak;
@@ -140,6 +145,15 @@ std::vector<float> audiblePart(const wavkit::Sound &sound) {
     return wavkit::resample(trimmed, sound.rate, voicebuild::kVoiceRate);
 }
 
+// Quadratic decay over the last decaySamples (at most half the sound).
+void dieAway(std::span<float> samples, size_t decaySamples) {
+    const size_t length = std::min(decaySamples, samples.size() / 2);
+    for (size_t i = 0; i < length; ++i) {
+        const float remaining = static_cast<float>(i) / static_cast<float>(length);
+        samples[samples.size() - 1 - i] *= remaining * remaining;
+    }
+}
+
 // One unit at the voice's rate, 8-bit. Units with a vowel are brought to one
 // peak level, consonants alone to a lower one, as a consonant sounds beside
 // its vowel.
@@ -163,6 +177,7 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
         error = "espeak-ng gave silence for the unit " + name + " (" + wavPath + ")";
         return false;
     }
+    dieAway(samples, msToSamples(kDecayMs, voicebuild::kVoiceRate));
     wavkit::normalisePeak(samples,
                           wavkit::dbToLinear(hasVowel(name) ? kVowelPeakDb : kConsonantPeakDb));
     wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
@@ -321,6 +336,12 @@ int main(int argc, char **argv) {
             return fail("cannot write " + options.reportPath);
         }
     }
-    std::fputs(report.str().c_str(), stdout);
+    // The build log gets the summary lines; the report file has every name.
+    std::istringstream lines(report.str());
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("  ") || options.reportPath.empty()) {
+            std::printf("%s\n", line.c_str());
+        }
+    }
     return 0;
 }
