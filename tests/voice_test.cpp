@@ -184,4 +184,37 @@ TEST_F(VoiceTest, AnswersEveryUnitOfTheGamesWords) {
     EXPECT_GE(lookups, 2 * words.size());
 }
 
+using Names = std::vector<std::string>;
+
+// The voice is checked against the names the synthesizer asks for; these
+// are the cases where its decomposition of a group matters.
+TEST(VoiceUnitNames, GroupsDecomposeAsTheSynthesizerDoes) {
+    EXPECT_EQ(voicebuild::lookupNames("[pra]"), (Names{"$p", "$ra"}));
+    EXPECT_EQ(voicebuild::lookupNames("[ k/A/ z/a]"), (Names{"$kA", "$za"}));
+    EXPECT_EQ(voicebuild::lookupNames("[as]"), (Names{"$a", "$s"}));
+    EXPECT_EQ(voicebuild::lookupNames("[karr]"), (Names{"$ka", "$rr"}));
+    EXPECT_EQ(voicebuild::lookupNames("[tchi/nhA]"), (Names{"$tchinhA"}));
+    EXPECT_EQ(voicebuild::lookupNames("[ka~w]"), (Names{"$kaCIRC", "$awTIL"}));
+    EXPECT_EQ(voicebuild::lookupNames("[ke^y]"), (Names{"$keCIRC", "$eyCIRC"}));
+    EXPECT_EQ(voicebuild::lookupNames("[ /_b][ /_,]"), Names{});
+    // A group of nine characters ends at the next separator: "a" is a group
+    // of its own.
+    EXPECT_EQ(voicebuild::lookupNames("[bababab/ab/a]"), (Names{"$babababa", "$b", "$a"}));
+}
+
+TEST(VoiceUnitNames, MissingNamesFallBackToSmallerOnes) {
+    EXPECT_EQ(voicebuild::fallbackNames("$kwa"), (Names{"$kw", "$a"}));
+    EXPECT_EQ(voicebuild::fallbackNames("$kaCIRC"), (Names{"$k", "$aCIRC"}));
+    EXPECT_EQ(voicebuild::fallbackNames("$kaTIL"), (Names{"$kaCIRC", "$nn"}));
+    EXPECT_EQ(voicebuild::fallbackNames("$kiTIL"), (Names{"$ki", "$nn"}));
+    EXPECT_EQ(voicebuild::fallbackNames("$k"), Names{});
+    EXPECT_EQ(voicebuild::fallbackNames("$kar"), Names{});
+    const auto resolution = voicebuild::resolve("$kwaTIL", {"$K", "$ACIRC", "$NN"});
+    // "$kwaCIRC" falls to "$kw" and "$aCIRC", "$kw" to "$k" and "$w", and the
+    // missing "$w" is a noise burst.
+    EXPECT_EQ(resolution.played, (Names{"$K", "$ACIRC", "$NN"}));
+    EXPECT_TRUE(resolution.noise);
+    EXPECT_FALSE(resolution.silent);
+}
+
 } // namespace
