@@ -4,12 +4,14 @@
 //   zebfala [--config FILE] -x TEXT       prints the phoneme string of TEXT
 //   zebfala [--config FILE] -w OUT.wav TEXT
 //                                         writes what speaking TEXT plays
+//   zebfala [--config FILE] TEXT          plays it through the sound device
 //
 // TEXT is UTF-8 and is converted to Windows-1252. With -w the text is
 // spoken the way the program speaks free text (number words, letter
 // recordings, synthesized chunks, pauses and clicks); every block written to
 // the wave device is laid out at the virtual time it starts to sound, and
-// the whole is written as one 16-bit mono 22050 Hz WAV file.
+// the whole is written as one 16-bit mono 22050 Hz WAV file. Without -w the
+// same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
@@ -18,7 +20,11 @@
 #include "tools/wavconv/wav_io.h"
 #include "tradutor/diphone/native_voice.h"
 #include "tradutor/speech/speech.h"
+#ifdef ZEB_HAVE_PCM_PLAYER
+#include "platform/sdl_player/pcm_player.h"
+#endif
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -40,7 +46,8 @@ struct Options {
 int usage(const std::string &message) {
     std::fprintf(stderr,
                  "%s\nusage: zebfala [--config FILE] -x TEXT\n"
-                 "       zebfala [--config FILE] -w OUT.wav TEXT\n",
+                 "       zebfala [--config FILE] -w OUT.wav TEXT\n"
+                 "       zebfala [--config FILE] TEXT\n",
                  message.c_str());
     return 2;
 }
@@ -60,8 +67,8 @@ bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
             break;
         }
     }
-    if (options.phonemes == !options.wavPath.empty()) {
-        error = "give one of -x and -w";
+    if (options.phonemes && !options.wavPath.empty()) {
+        error = "give -x or -w, not both";
         return false;
     }
     if (i + 1 != argc) {
@@ -123,6 +130,34 @@ void printTranscriptText() {
     }
 }
 
+// Speaks the text the way the program speaks free text, in virtual time,
+// and lays what the device was given out as one sound.
+wavkit::Sound renderSpeech(const std::string &text) {
+    headless::setAudioCapture(true);
+    const uint64_t startUs = headless::nowMs() * 1000;
+    speech::speakText(text);
+    speech::waitWhileSpeaking();
+    auto blocks = headless::capturedTimedAudio();
+    for (auto &block : blocks)
+        block.startUs -= startUs;
+    return layOut(blocks, headless::nowMs() * 1000 - startUs);
+}
+
+// Writes the sound to the WAV file, or plays it when no file is named.
+bool deliver(const wavkit::Sound &sound, const std::string &wavPath, std::string &error) {
+    if (!wavPath.empty())
+        return wavkit::writeFileAtomically(wavPath, wavkit::encodeWav(sound, 16), error);
+#ifdef ZEB_HAVE_PCM_PLAYER
+    std::vector<int16_t> samples(sound.samples.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(std::clamp(sound.samples[i], -1.0f, 1.0f) * 32767.0f);
+    return pcm_player::playAndWait(samples, sound.rate, error);
+#else
+    error = "this build has no sound device: use -w";
+    return false;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -143,17 +178,8 @@ int main(int argc, char **argv) {
             std::printf("%s\n",
                         platform::cp1252ToUtf8(diphone::translateText(options.text)).c_str());
         } else {
-            headless::setAudioCapture(true);
-            const uint64_t startUs = headless::nowMs() * 1000;
-            speech::speakText(options.text);
-            speech::waitWhileSpeaking();
-            auto blocks = headless::capturedTimedAudio();
-            for (auto &block : blocks) {
-                block.startUs -= startUs;
-            }
-            const auto sound = layOut(blocks, headless::nowMs() * 1000 - startUs);
-            if (!wavkit::writeFileAtomically(options.wavPath, wavkit::encodeWav(sound, 16),
-                                             error)) {
+            const auto sound = renderSpeech(options.text);
+            if (!deliver(sound, options.wavPath, error)) {
                 std::fprintf(stderr, "zebfala: %s\n", error.c_str());
                 return 1;
             }
