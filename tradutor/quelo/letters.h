@@ -1,0 +1,14 @@
+// Case mapping of Windows-1252 letters, accented ones included, shared by the
+// stages of the built-in engine.
+#pragma once
+
+#include <string>
+
+namespace quelo {
+
+char upperLetter(char c);
+char lowerLetter(char c);
+std::string upperCased(std::string text);
+std::string lowerCased(std::string text);
+
+} // namespace quelo
