@@ -1,0 +1,316 @@
+// Text normalisation of the built-in engine: number words, character names,
+// the abbreviation file and table, and the rewriting of whole texts,
+// well-formed or not.
+#include "platform/cp1252.h"
+#include "tests/test_support.h"
+#include "tradutor/quelo/normalise.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using test_support::TempDir;
+
+std::string cp(const std::string &utf8) {
+    return platform::utf8ToCp1252(utf8);
+}
+
+// The table the texts below are normalised with, Windows-1252 with CR LF.
+const char *const SampleAbbreviations = "; sample table\r\n"
+                                        "SR=senhor\r\n"
+                                        "  dr =  doutor  \r\n"
+                                        "Av=avenida\r\n"
+                                        "R=rua\r\n"
+                                        "pág=página\r\n"
+                                        "km=quilômetros\r\n"
+                                        "Sr=sinhô\r\n"
+                                        "tel=\r\n";
+
+class QueloNormalise : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test_support::writeFile(dir_.file("portug.abr"), cp(SampleAbbreviations));
+        ASSERT_TRUE(quelo::loadAbbreviations(dir_.file("portug.abr")));
+    }
+    void TearDown() override { quelo::loadAbbreviations(dir_.file("absent.abr")); }
+
+    TempDir dir_;
+};
+
+TEST(QueloNumbers, CardinalWords) {
+    const struct {
+        uint64_t value;
+        const char *words;
+    } cases[] = {
+        {0, "zero"},
+        {1, "um"},
+        {7, "sete"},
+        {10, "dez"},
+        {15, "quinze"},
+        {20, "vinte"},
+        {21, "vinte e um"},
+        {55, "cinqüenta e cinco"},
+        {100, "cem"},
+        {101, "cento e um"},
+        {110, "cento e dez"},
+        {200, "duzentos"},
+        {999, "novecentos e noventa e nove"},
+        {1000, "mil "},
+        {1001, "mil e um"},
+        {1100, "mil e cem"},
+        {2500, "dois mil e quinhentos"},
+        {12345, "doze mil e trezentos e quarenta e cinco"},
+        {1000000, "um milhão "},
+        {2000000, "dois milhões "},
+        {1234567, "um milhão duzentos e trinta e quatro mil e quinhentos e sessenta e sete"},
+        {1000000000, "um bilhão "},
+        {3000000001, "três bilhões e um"},
+        {1000000000000, "um trilhão "},
+        {999999999999999, "novecentos e noventa e nove trilhões novecentos e noventa e nove "
+                          "bilhões novecentos e noventa e nove milhões novecentos e noventa e "
+                          "nove mil e novecentos e noventa e nove"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(quelo::cardinalWords(c.value), cp(c.words)) << c.value;
+}
+
+TEST(QueloNumbers, OrdinalWordsInBothGenders) {
+    using quelo::Gender;
+    const struct {
+        uint64_t value;
+        Gender gender;
+        const char *words;
+    } cases[] = {
+        {1, Gender::Masculine, "primeiro"},
+        {2, Gender::Feminine, "segunda"},
+        {7, Gender::Masculine, "sétimo"},
+        {10, Gender::Masculine, "décimo"},
+        {11, Gender::Feminine, "décima primeira"},
+        {121, Gender::Masculine, "centésimo vigésimo primeiro"},
+        {300, Gender::Masculine, "tricentésimo"},
+        {1000, Gender::Feminine, "milésima"},
+        {1999, Gender::Feminine, "milésima nongentésima nonagésima nona"},
+        {1999, Gender::Masculine, "milésimo nongentésimo nonagésimo nono"},
+        {2000, Gender::Masculine, "dois mil "},
+        {2001, Gender::Feminine, "dois mil e um"},
+        {0, Gender::Feminine, "zero"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(quelo::ordinalWords(c.value, c.gender), cp(c.words)) << c.value;
+}
+
+TEST(QueloNames, CharacterNames) {
+    const struct {
+        int code;
+        const char *name;
+    } cases[] = {
+        {32, "espaço"},
+        {48, "zéro"},
+        {63, "interrogação"},
+        {67, " sê"},
+        {99, " sê"},
+        {68, " dê"},
+        {100, " dê"},
+        {106, "jota"},
+        {74, "jóta"},
+        {126, "til"},
+        {161, "exclamação reversa"},
+        {186, "ordinal masculino"},
+        {191, "interrogação reversa"},
+        {192, "A grave"},
+        {224, "A grave"},
+        {231, "Cê cedilha"},
+        {220, "U com trema"},
+        {252, "U com trema"},
+        {0, ""},
+        {31, ""},
+        {127, ""},
+        {128, ""},
+        {160, ""},
+        {221, ""},
+        {223, ""},
+        {253, ""},
+        {255, ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(quelo::charName(static_cast<uint8_t>(c.code)), cp(c.name)) << c.code;
+}
+
+TEST_F(QueloNormalise, Texts) {
+    const struct {
+        const char *text;
+        const char *normal;
+    } cases[] = {
+        // Numbers, decimals and thousands separators.
+        {"3,5", "três vírgula cinco "},
+        {"3.5", "três ponto cinco "},
+        {"1.000", "mil  "},
+        {"1.000 reais", "mil   reais"},
+        {"1.000.000", "um milhão  "},
+        {"12.345,67", "doze mil e trezentos e quarenta e cinco vírgula sessenta e sete "},
+        {"1.00", "um ponto zero zero "},
+        {"1.0000", "um ponto zero zero zero zero "},
+        {"2,5,1", "dois vírgula cinco vírgula um "},
+        {"3, 5", "três , cinco "},
+        {"007", "zero zero sete "},
+        {"00", "zero zero "},
+        {" 0", " zero "},
+        {"100 anos", "cem  anos"},
+        {"1234567890123456",
+         "cento e vinte e três trilhões quatrocentos e cinqüenta e seis bilhões setecentos e "
+         "oitenta e nove milhões doze mil e trezentos e quarenta e cinco seis "},
+        // Negatives, dashes between blanks, dashed numbers.
+        {"-5", "menos cinco "},
+        {"-3,5", "menos três vírgula cinco "},
+        {"a - b", "a , bê"},
+        {"10 - 5", "dez  , cinco "},
+        {"1-800-2020", " um traço oito zero zero traço dois zero dois zero "},
+        {"5-", " cinco traço "},
+        // Ordinals.
+        {"1º", "primeiro "},
+        {"1o.", "primeiro "},
+        {"2ª", "segunda "},
+        {"21a. vez", "vigésima primeira  vez"},
+        {"3os.", "terceiros "},
+        {"3as.", "terceiras "},
+        {"01º", "primeiro "},
+        {"2000º", "dois mil  "},
+        {"2000os.", "dois mil  "},
+        {"1o", "um o"},
+        // Abbreviations before a blank and at the end of the text.
+        {"Sr. Silva", "senhor Silva"},
+        {"o Dr. chegou", "o doutor chegou"},
+        {"Av. Paulista", "avenida Paulista"},
+        {"R. Augusta", "rua Augusta"},
+        {"pág. 3", "página três "},
+        {"PÁG. 3", "página três "},
+        {"falei com o Sr.", "falei com o senhor"},
+        {"10 km.", "dez  quilômetros"},
+        {"Sr.Silva", "Sr ponto Silva"},
+        {"tel. 5", "tel. cinco "},
+        {"casa. Fim", "casa. Fim"},
+        // Words of consonants only are spelled.
+        {"CPF", " sêpêéfe"},
+        {"sr", "ésseérre"},
+        {"Sr", "ésseérre"},
+        {"www", "dábliudábliudábliu"},
+        {"b-c", "bêtraço sê"},
+        {"ç", "Cê cedilha"},
+        {"çç", "Cê cedilhaCê cedilha"},
+        // Single characters are named.
+        {"?", "interrogação"},
+        {"C", " sê"},
+        {"b", "bê"},
+        {"-", "traço"},
+        {"\t", ""},
+        // Full stops, marks and symbols.
+        {"site.com", "site ponto com"},
+        {"fim.", "fim."},
+        {"fim...", "fim... "},
+        {"fim.\nOutro", "fim. Outro"},
+        {"casa\r\nbonita", "casa  bonita"},
+        {"olá, você!", "olá, você!"},
+        {"(sim): não; ok?", "(sim): não; ok?"},
+        {"a#b", "a sustenido bê"},
+        {"50%", "cinqüenta  porcento "},
+        {"guarda-chuva", "guarda-chuva"},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(platform::cp1252ToUtf8(quelo::normaliseText(cp(c.text))), c.normal) << c.text;
+}
+
+TEST_F(QueloNormalise, AbbreviationLookup) {
+    const struct {
+        const char *word;
+        const char *expansion;
+    } cases[] = {
+        {"Sr", "senhor"}, {"sr", "senhor"}, {"DR", "doutor"}, {"pág", "página"}, {"PÁG", "página"},
+        {"R", "rua"},     {"Srs", ""},      {"", ""},         {"tel", ""},       {"senhor", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(quelo::lookupAbbreviation(cp(c.word)), cp(c.expansion)) << c.word;
+}
+
+TEST(QueloAbbreviations, MissingFileEmptiesTheTable) {
+    TempDir dir;
+    test_support::writeFile(dir.file("portug.abr"), "SR=senhor\n");
+    ASSERT_TRUE(quelo::loadAbbreviations(dir.file("portug.abr")));
+    EXPECT_EQ(quelo::lookupAbbreviation("Sr"), "senhor");
+    EXPECT_FALSE(quelo::loadAbbreviations(dir.file("absent.abr")));
+    EXPECT_EQ(quelo::lookupAbbreviation("Sr"), "");
+    EXPECT_EQ(quelo::normaliseText("Sr. Silva"), cp("ésseérre. Silva"));
+}
+
+TEST(QueloAbbreviations, LineEndsBlanksAndLinesWithoutEquals) {
+    TempDir dir;
+    test_support::writeFile(dir.file("portug.abr"),
+                            std::string("\tAA = um = dois \rBB=cr\n\n;CC=comentario\r\n"
+                                        "sem igual\r\n=vazia\r\nDD=fim sem quebra") +
+                                '\0');
+    ASSERT_TRUE(quelo::loadAbbreviations(dir.file("portug.abr")));
+    EXPECT_EQ(quelo::lookupAbbreviation("aa"), "um = dois");
+    EXPECT_EQ(quelo::lookupAbbreviation("BB"), "cr");
+    EXPECT_EQ(quelo::lookupAbbreviation("CC"), "");
+    EXPECT_EQ(quelo::lookupAbbreviation(";CC"), "");
+    EXPECT_EQ(quelo::lookupAbbreviation("DD"), "fim sem quebra");
+    quelo::loadAbbreviations(dir.file("absent.abr"));
+}
+
+TEST(QueloAbbreviations, LongLinesKeepTheirStartAndTheTableItsCapacity) {
+    TempDir dir;
+    std::string file =
+        "LONGA=" + std::string(10000, 'x') + "\r\n" + std::string(300, 'K') + "=chave longa\r\n";
+    for (size_t i = 0; i < quelo::MaxAbbreviations; ++i)
+        file += "K" + std::to_string(i) + "=e" + std::to_string(i) + "\r\n";
+    test_support::writeFile(dir.file("portug.abr"), file);
+    ASSERT_TRUE(quelo::loadAbbreviations(dir.file("portug.abr")));
+    const std::string longExpansion = quelo::lookupAbbreviation("longa");
+    EXPECT_EQ(longExpansion, std::string(quelo::MaxAbbreviationLineLength - 6, 'x'));
+    EXPECT_EQ(quelo::lookupAbbreviation(std::string(quelo::MaxAbbreviationLineLength, 'K')), "");
+    EXPECT_EQ(quelo::lookupAbbreviation("K1997"), "e1997");
+    EXPECT_EQ(quelo::lookupAbbreviation("K1998"), "");
+    quelo::loadAbbreviations(dir.file("absent.abr"));
+}
+
+TEST(QueloAbbreviations, AnyBytesInTheFile) {
+    TempDir dir;
+    std::string bytes;
+    for (int round = 0; round < 40; ++round)
+        for (int code = 0; code < 256; ++code)
+            bytes += static_cast<char>((code * 37 + round * 11) % 256);
+    test_support::writeFile(dir.file("portug.abr"), bytes);
+    EXPECT_TRUE(quelo::loadAbbreviations(dir.file("portug.abr")));
+    EXPECT_EQ(quelo::lookupAbbreviation("casa"), "");
+    quelo::loadAbbreviations(dir.file("absent.abr"));
+}
+
+TEST_F(QueloNormalise, AnyBytesLongWordsAndLongNumbers) {
+    std::string every;
+    for (int code = 0; code < 256; ++code)
+        every += static_cast<char>(code);
+    EXPECT_FALSE(quelo::normaliseText(every + every).empty());
+    for (int code = 0; code < 256; ++code)
+        for (int next = 0; next < 256; next += 5) {
+            const std::string text = {static_cast<char>(code), static_cast<char>(next), '.'};
+            quelo::normaliseText(text);
+        }
+
+    const std::string longWord(100000, 'a');
+    EXPECT_EQ(quelo::normaliseText(longWord), longWord);
+    EXPECT_EQ(quelo::normaliseText(std::string(3000, 'b')).size(),
+              3000 * std::string("b\352").size());
+
+    // Thirty digits: two fifteen-digit numbers.
+    const std::string nines(30, '9');
+    const std::string fifteen = quelo::cardinalWords(999999999999999);
+    EXPECT_EQ(quelo::normaliseText(nines), fifteen + " " + fifteen + " ");
+    const std::string manyDigits(100000, '7');
+    EXPECT_FALSE(quelo::normaliseText(manyDigits).empty());
+    EXPECT_FALSE(quelo::normaliseText(std::string(10000, '-') + "1").empty());
+    EXPECT_FALSE(quelo::normaliseText("1" + std::string(10000, '.')).empty());
+}
+
+} // namespace

@@ -1,0 +1,624 @@
+// Text normalisation: character names, number words, the abbreviation table
+// and the rewriting of a text into words and pause marks.
+#include "tradutor/quelo/normalise.h"
+
+#include "platform/file.h"
+#include "tradutor/quelo/letters.h"
+
+#include <array>
+#include <vector>
+
+namespace quelo {
+namespace {
+
+// ---- character names ----
+
+// Codes 32..126.
+constexpr std::array<const char *, 95> NamesFrom32 = {
+    "espa\347o",
+    "exclama\347\343o",
+    "aspas",
+    "sustenido",
+    "cifr\343o",
+    "porcento",
+    "\351 comercial",
+    "ap\363strofo",
+    "abre par\352nteses",
+    "fecha par\352nteses",
+    "asterisco",
+    "mais",
+    "v\355rgula",
+    "tra\347o",
+    "ponto",
+    "barra",
+    "z\351ro",
+    "um",
+    "dois",
+    "tr\352s",
+    "quatro",
+    "cinco",
+    "seis",
+    "s\351te",
+    "oito",
+    "n\363ve",
+    "dois pontos",
+    "ponto e v\355rgula",
+    "menor que",
+    "igual",
+    "maior que",
+    "interroga\347\343o",
+    "arr\364ba",
+    "a",
+    "b\352",
+    " s\352",
+    " d\352",
+    "\351",
+    "\351fe",
+    "j\352",
+    "ag\341",
+    "i",
+    "j\363ta",
+    "c\341",
+    "\351le",
+    "\352me",
+    "\352ne",
+    "\363",
+    "p\352",
+    "qu\352",
+    "\351rre",
+    "\351sse",
+    "t\352",
+    "u",
+    "v\352",
+    "d\341bliu",
+    "xis",
+    "\355psilon",
+    "z\352",
+    "abre colchete",
+    "barra invertida",
+    "fecha colchete",
+    "circunflexo",
+    "sublinhado",
+    "crase",
+    "a",
+    "b\352",
+    " s\352",
+    " d\352",
+    "\351",
+    "\351fe",
+    "j\352",
+    "ag\341",
+    "i",
+    "jota",
+    "c\341",
+    "\351le",
+    "\352me",
+    "ene",
+    "\363",
+    "p\352",
+    "qu\352",
+    "\351rre",
+    "\351sse",
+    "t\352",
+    "u",
+    "v\352",
+    "d\341bliu",
+    "xis",
+    "\355psilon",
+    "z\352",
+    "abre chave",
+    "barra vertical",
+    "fecha chave",
+    "til",
+};
+
+// Codes 161..191.
+constexpr std::array<const char *, 31> NamesFrom161 = {
+    "exclama\347\343o reversa",
+    "centavos de d\363lar",
+    "libras",
+    "s\355mbolo de moeda",
+    "iene",
+    "barra interrompida",
+    "par\341grafo",
+    "trema",
+    "copyright",
+    "ordinal feminino",
+    "Aspas esquerdas",
+    "nega\347\343o",
+    "h\355fen",
+    "Marca registrada",
+    "m\341cron",
+    "grau",
+    "mais ou menos",
+    "elevado ao quadrado",
+    "elevado ao cubo",
+    "acento agudo",
+    "mi",
+    "pi",
+    "ponto no meio",
+    "cedilha",
+    "expoente um",
+    "ordinal masculino",
+    "aspas direitas",
+    "um quarto",
+    "um meio",
+    "tr\352s quartos",
+    "interroga\347\343o reversa",
+};
+
+// Codes 192..220; 221..223 have no name.
+constexpr std::array<const char *, 29> NamesFrom192 = {
+    "A grave",          "A agudo",        "A circunflexo", "A com til",   "A com trema",
+    "A bola",           "A \311",         "C\352 cedilha", "\311 grave",  "\311 agudo",
+    "\311 circunflexo", "\311 com trema", "I grave",       "I agudo",     "I circunflexo",
+    "I com trema",      "D\352 cortado",  "N com til",     "\323 grave",  "\323 agudo",
+    "\323 circunflexo", "\323 com til",   "\323 tremado",  "vezes",       "\323 cortado",
+    "U grave",          "U agudo",        "U circunflexo", "U com trema",
+};
+
+constexpr uint8_t LowerCaseOffset = 32;
+
+// ---- number words ----
+
+constexpr std::array<const char *, 10> Units = {"zero",  "um",   "dois", "tr\352s", "quatro",
+                                                "cinco", "seis", "sete", "oito",    "nove"};
+constexpr std::array<const char *, 10> Teens = {"dez",      "onze",    "doze",      "treze",
+                                                "quatorze", "quinze",  "dezesseis", "dezessete",
+                                                "dezoito",  "dezenove"};
+constexpr std::array<const char *, 10> Tens = {
+    "",         "",        "vinte",   "trinta", "quarenta", "cinq\374enta",
+    "sessenta", "setenta", "oitenta", "noventa"};
+constexpr std::array<const char *, 10> Hundreds = {
+    "cem",        "cento",      "duzentos",   "trezentos",  "quatrocentos",
+    "quinhentos", "seiscentos", "setecentos", "oitocentos", "novecentos"};
+
+struct ScaleWord {
+    const char *singular;
+    const char *plural;
+};
+
+// Groups 1..4 of the five three-digit groups; the last group has none.
+constexpr std::array<ScaleWord, 4> Scales = {{
+    {"trilh\343o ", "trilh\365es "},
+    {"bilh\343o ", "bilh\365es "},
+    {"milh\343o ", "milh\365es "},
+    {"mil ", "mil "},
+}};
+constexpr size_t GroupCount = 5;
+
+constexpr std::array<const char *, 10> OrdinalUnits = {"",       "primeiro", "segundo", "terceiro",
+                                                       "quarto", "quinto",   "sexto",   "s\351timo",
+                                                       "oitavo", "nono"};
+constexpr std::array<const char *, 10> OrdinalTens = {"",
+                                                      "d\351cimo",
+                                                      "vig\351simo",
+                                                      "trig\351simo",
+                                                      "quadrag\351simo",
+                                                      "quinquag\351simo",
+                                                      "sexag\351simo",
+                                                      "septuag\351simo",
+                                                      "octag\351simo",
+                                                      "nonag\351simo"};
+constexpr std::array<const char *, 10> OrdinalHundreds = {"",
+                                                          "cent\351simo",
+                                                          "ducent\351simo",
+                                                          "tricent\351simo",
+                                                          "quadrigent\351simo",
+                                                          "quingent\351simo",
+                                                          "seiscent\351simo",
+                                                          "septigent\351simo",
+                                                          "octigent\351simo",
+                                                          "nongent\351simo"};
+constexpr const char *OrdinalThousand = "mil\351simo";
+constexpr uint64_t FirstCardinalOrdinal = 2000;
+
+// ---- abbreviation table ----
+
+struct Abbreviation {
+    std::string key; // upper case
+    std::string expansion;
+};
+
+struct State {
+    std::vector<Abbreviation> abbreviations; // at most MaxAbbreviations, in file order
+};
+
+State state;
+
+// ---- character classes ----
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The accented letters, capital and small: À Á Â Ã Ç É Ê Ì Í Ñ Ó Ô Õ Ù Ú Ü.
+bool isAccentedCapital(uint8_t code) {
+    switch (code) {
+    case 192:
+    case 193:
+    case 194:
+    case 195:
+    case 199:
+    case 201:
+    case 202:
+    case 204:
+    case 205:
+    case 209:
+    case 211:
+    case 212:
+    case 213:
+    case 217:
+    case 218:
+    case 220:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isLetter(char c) {
+    const auto code = static_cast<uint8_t>(c);
+    return isAsciiLetter(c) || isAccentedCapital(code) ||
+           (code >= LowerCaseOffset &&
+            isAccentedCapital(static_cast<uint8_t>(code - LowerCaseOffset)));
+}
+
+// W, X and Y count as consonants; so do Ç and Ñ.
+bool isConsonant(char c) {
+    const char upper = upperLetter(c);
+    if (upper >= 'A' && upper <= 'Z')
+        return upper != 'A' && upper != 'E' && upper != 'I' && upper != 'O' && upper != 'U';
+    return upper == '\307' || upper == '\321';
+}
+
+bool isKeptMark(char c) {
+    switch (c) {
+    case ' ':
+    case '!':
+    case '(':
+    case ')':
+    case ',':
+    case '.':
+    case ':':
+    case ';':
+    case '?':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isLineControl(char c) {
+    return c == '\t' || c == '\n' || c == '\r';
+}
+
+// Blanks and control characters, trimmed from the file's lines.
+bool isTrimmed(char c) {
+    return static_cast<uint8_t>(c) <= ' ';
+}
+
+std::string trimmed(const std::string &text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isTrimmed(text[first]))
+        ++first;
+    while (last > first && isTrimmed(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// ---- number words ----
+
+// Words of one group of three digits; "000" gives nothing.
+std::string groupWords(unsigned hundreds, unsigned tens, unsigned units) {
+    if (hundreds == 0 && tens == 0 && units == 0)
+        return "";
+    if (hundreds == 1 && tens == 0 && units == 0)
+        return Hundreds[0];
+    std::string words;
+    if (hundreds != 0) {
+        words += Hundreds[hundreds];
+        if (tens == 0 && units == 0)
+            return words;
+        words += " e ";
+    }
+    if (tens == 1)
+        return words + Teens[units];
+    if (tens != 0) {
+        words += Tens[tens];
+        if (units == 0)
+            return words;
+        words += " e ";
+    }
+    return words + Units[units];
+}
+
+std::string feminine(std::string word) {
+    if (!word.empty())
+        word.back() = 'a';
+    return word;
+}
+
+// ---- the rewriting ----
+
+class Normaliser {
+public:
+    explicit Normaliser(const std::string &text) : text_(text) {}
+
+    std::string run() {
+        while (pos_ < text_.size())
+            step();
+        return out_;
+    }
+
+private:
+    char at(size_t i) const { return i < text_.size() ? text_[i] : '\0'; }
+    bool has(size_t i) const { return i < text_.size(); }
+    bool digitAt(size_t i) const { return has(i) && isDigit(text_[i]); }
+
+    void step() {
+        const char c = text_[pos_];
+        if (pos_ > 0 && text_[pos_ - 1] == ' ' && c == '-' && at(pos_ + 1) == ' ') {
+            out_ += ',';
+            ++pos_;
+        } else if (c == '-' && digitAt(pos_ + 1)) {
+            out_ += "menos ";
+            ++pos_;
+        } else if (isDigit(c)) {
+            numberWithDecimals();
+        } else if (isLetter(c)) {
+            word();
+        } else if (c == '.' && at(pos_ + 1) == '.' && at(pos_ + 2) == '.') {
+            out_ += "... ";
+            pos_ += 3;
+        } else if (c == '.' && (isLetter(at(pos_ + 1)) || digitAt(pos_ + 1))) {
+            out_ += " ponto ";
+            ++pos_;
+        } else if (isKeptMark(c)) {
+            out_ += c;
+            ++pos_;
+        } else if (isLineControl(c)) {
+            out_ += ' ';
+            ++pos_;
+        } else {
+            out_ += ' ' + charName(static_cast<uint8_t>(c)) + ' ';
+            ++pos_;
+        }
+    }
+
+    // A number, then every ", digits" or ". digits" part that follows it.
+    void numberWithDecimals() {
+        number();
+        out_ += ' ';
+        while ((at(pos_) == ',' || at(pos_) == '.') && digitAt(pos_ + 1)) {
+            out_ += at(pos_) == ',' ? "v\355rgula " : "ponto ";
+            ++pos_;
+            number();
+            out_ += ' ';
+        }
+    }
+
+    // A run of digits and dashes holding a dash is read digit by digit.
+    bool dashedNumber() {
+        if (pos_ < plainRunEnd_)
+            return false;
+        size_t end = pos_;
+        bool dashed = false;
+        while (has(end) && (isDigit(text_[end]) || text_[end] == '-')) {
+            dashed = dashed || text_[end] == '-';
+            ++end;
+        }
+        if (!dashed) {
+            plainRunEnd_ = end;
+            return false;
+        }
+        for (; pos_ < end; ++pos_)
+            out_ += text_[pos_] == '-' ? std::string(" tra\347o")
+                                       : std::string(" ") + Units[text_[pos_] - '0'];
+        return true;
+    }
+
+    // Three digits and no fourth after a full stop make it a thousands
+    // separator, when the number has room for them.
+    bool thousandsSeparatorAt(size_t i, size_t digits) const {
+        return at(i) == '.' && digitAt(i + 1) && digitAt(i + 2) && digitAt(i + 3) &&
+               !digitAt(i + 4) && digits + 3 <= MaxNumberDigits;
+    }
+
+    void number() {
+        if (dashedNumber())
+            return;
+        std::string zeros;
+        while (at(pos_) == '0' && digitAt(pos_ + 1)) {
+            zeros += "zero ";
+            ++pos_;
+        }
+        uint64_t value = 0;
+        size_t digits = 0;
+        while (digitAt(pos_) && digits < MaxNumberDigits) {
+            value = value * 10 + static_cast<uint64_t>(text_[pos_] - '0');
+            ++digits;
+            ++pos_;
+            if (thousandsSeparatorAt(pos_, digits))
+                ++pos_;
+        }
+        const char next = at(pos_);
+        const char after = at(pos_ + 1);
+        if (next == '\272' || next == '\252') {
+            out_ += ordinalWords(value, next == '\252' ? Gender::Feminine : Gender::Masculine);
+            ++pos_;
+        } else if ((next == 'o' || next == 'a') && after == '.') {
+            out_ += ordinalWords(value, next == 'a' ? Gender::Feminine : Gender::Masculine);
+            pos_ += 2;
+        } else if ((next == 'o' || next == 'a') && after == 's' && at(pos_ + 2) == '.') {
+            const std::string words =
+                ordinalWords(value, next == 'a' ? Gender::Feminine : Gender::Masculine);
+            // Cardinals read for large ordinals end in a blank and take no plural.
+            out_ += words.back() == ' ' ? words : words + 's';
+            pos_ += 3;
+        } else {
+            out_ += zeros + cardinalWords(value);
+        }
+    }
+
+    // A full stop that ends an abbreviation: a blank or the end of the text
+    // follows it.
+    bool abbreviationStopAt(size_t i) const {
+        return at(i) == '.' && (!has(i + 1) || text_[i + 1] == ' ');
+    }
+
+    void word() {
+        const size_t start = pos_;
+        bool consonantsOnly = true;
+        while (has(pos_) && isLetter(text_[pos_])) {
+            consonantsOnly = consonantsOnly && isConsonant(text_[pos_]);
+            ++pos_;
+            if (at(pos_) == '-')
+                ++pos_;
+        }
+        const std::string written = text_.substr(start, pos_ - start);
+        const std::string expansion = at(pos_) == '.' ? lookupAbbreviation(written) : std::string();
+        if (!expansion.empty() && abbreviationStopAt(pos_)) {
+            out_ += expansion;
+            ++pos_;
+        } else if (consonantsOnly && expansion.empty()) {
+            for (const char c : written)
+                out_ += charName(static_cast<uint8_t>(c));
+        } else {
+            out_ += written;
+        }
+    }
+
+    const std::string &text_;
+    size_t pos_ = 0;
+    // End of the last run of digits found to hold no dash, so that a long run
+    // read as several numbers is scanned once.
+    size_t plainRunEnd_ = 0;
+    std::string out_;
+};
+
+} // namespace
+
+std::string charName(uint8_t code) {
+    if (code >= 32 && code <= 126)
+        return NamesFrom32[code - 32];
+    if (code >= 161 && code <= 191)
+        return NamesFrom161[code - 161];
+    if (code >= 224)
+        code = static_cast<uint8_t>(code - LowerCaseOffset);
+    if (code >= 192 && code <= 220)
+        return NamesFrom192[code - 192];
+    return "";
+}
+
+std::string cardinalWords(uint64_t value) {
+    if (value == 0)
+        return "zero";
+    std::array<std::string, GroupCount> groups;
+    std::array<bool, GroupCount> single{};
+    for (size_t g = GroupCount; g-- > 0;) {
+        const auto group = static_cast<unsigned>(value % 1000);
+        value /= 1000;
+        groups[g] = groupWords(group / 100, group / 10 % 10, group % 10);
+        single[g] = group == 1;
+    }
+    size_t last = 0;
+    for (size_t g = 0; g < GroupCount; ++g)
+        if (!groups[g].empty())
+            last = g;
+    std::string words;
+    for (size_t g = 0; g < GroupCount; ++g) {
+        if (groups[g].empty())
+            continue;
+        if (g == last && !words.empty())
+            words += "e ";
+        words += groups[g];
+        if (g < Scales.size())
+            words += ' ' + std::string(single[g] ? Scales[g].singular : Scales[g].plural);
+    }
+    if (words.starts_with("um mil") && !words.starts_with("um milh"))
+        words.erase(0, 3);
+    return words;
+}
+
+std::string ordinalWords(uint64_t value, Gender gender) {
+    if (value >= FirstCardinalOrdinal)
+        return cardinalWords(value);
+    if (value == 0)
+        return "zero";
+    const std::array<std::string, 4> parts = {
+        value >= 1000 ? OrdinalThousand : "",
+        OrdinalHundreds[value / 100 % 10],
+        OrdinalTens[value / 10 % 10],
+        OrdinalUnits[value % 10],
+    };
+    std::string words;
+    for (const std::string &part : parts) {
+        if (part.empty())
+            continue;
+        if (!words.empty())
+            words += ' ';
+        words += gender == Gender::Feminine ? feminine(part) : part;
+    }
+    return words;
+}
+
+bool loadAbbreviations(const std::string &path) {
+    state.abbreviations.clear();
+    platform::File file;
+    if (!file.open(path))
+        return false;
+    std::array<char, 4096> buffer{};
+    std::string line;
+    auto finishLine = [&] {
+        const std::string entry = trimmed(line);
+        line.clear();
+        if (entry.empty() || entry[0] == ';' || state.abbreviations.size() == MaxAbbreviations)
+            return;
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos)
+            state.abbreviations.push_back({"", entry});
+        else
+            state.abbreviations.push_back(
+                {upperCased(trimmed(entry.substr(0, equals))), trimmed(entry.substr(equals + 1))});
+    };
+    char previous = '\0';
+    for (size_t count; (count = file.read(buffer.data(), buffer.size())) > 0;) {
+        for (size_t i = 0; i < count; ++i) {
+            const char c = buffer[i];
+            if (c == '\n' && previous == '\r') {
+                previous = c;
+                continue;
+            }
+            previous = c;
+            if (c == '\n' || c == '\r')
+                finishLine();
+            else if (line.size() < MaxAbbreviationLineLength)
+                line += c;
+        }
+    }
+    if (!line.empty())
+        finishLine();
+    return true;
+}
+
+std::string lookupAbbreviation(const std::string &word) {
+    const std::string key = upperCased(word);
+    for (const Abbreviation &entry : state.abbreviations)
+        if (entry.key == key)
+            return entry.expansion;
+    return "";
+}
+
+std::string normaliseText(const std::string &text) {
+    if (text.size() == 1)
+        return Normaliser(charName(static_cast<uint8_t>(text[0]))).run();
+    return Normaliser(text).run();
+}
+
+} // namespace quelo
