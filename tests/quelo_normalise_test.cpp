@@ -2,11 +2,15 @@
 // the abbreviation file and table, and the rewriting of whole texts,
 // well-formed or not.
 #include "platform/cp1252.h"
+#include "platform/file.h"
 #include "tests/test_support.h"
+#include "tradutor/quelo/letters.h"
 #include "tradutor/quelo/normalise.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -311,6 +315,65 @@ TEST_F(QueloNormalise, AnyBytesLongWordsAndLongNumbers) {
     EXPECT_FALSE(quelo::normaliseText(manyDigits).empty());
     EXPECT_FALSE(quelo::normaliseText(std::string(10000, '-') + "1").empty());
     EXPECT_FALSE(quelo::normaliseText("1" + std::string(10000, '.')).empty());
+}
+
+// The shipped abbreviations file, beside the sources.
+std::string shippedAbbreviations() {
+    const std::string source = __FILE__;
+    return source.substr(0, source.rfind("/tests/")) + "/data/quelo/portug.abr";
+}
+
+TEST(QueloShippedAbbreviations, ExpandTheCommonOnes) {
+    ASSERT_TRUE(quelo::loadAbbreviations(shippedAbbreviations()));
+    const struct {
+        const char *text;
+        const char *normal;
+    } cases[] = {
+        {"Sr. Silva", "senhor Silva"},
+        {"a Sra. Souza", "a senhora Souza"},
+        {"Dr. Pedro e Dra. Ana", "doutor Pedro e doutora Ana"},
+        {"Av. Brasil", "avenida Brasil"},
+        {"R. Augusta", "rua Augusta"},
+        {"pág. 12", "página doze "},
+        {"Tel. 5", "telefone cinco "},
+        {"10 km. depois", "dez  quilômetros depois"},
+        {"5 kg. de arroz", "cinco  quilos de arroz"},
+        {"Prof. Lima", "professor Lima"},
+        {"Cia. Ltda.", "companhia limitada"},
+        {"vamos ver. Fim", "vamos ver. Fim"},
+        {"fui ao mar.", "fui ao mar."},
+        {"contei até dez.", "contei até dez."},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(platform::cp1252ToUtf8(quelo::normaliseText(cp(c.text))), c.normal) << c.text;
+    quelo::loadAbbreviations(shippedAbbreviations() + ".absent");
+}
+
+// Every line ends in CR LF; every entry has a key once and an expansion of
+// letters and blanks, which normalisation passes on as they are.
+TEST(QueloShippedAbbreviations, AreWellFormed) {
+    std::string bytes;
+    ASSERT_TRUE(platform::readWholeFile(shippedAbbreviations(), bytes, 1 << 20));
+    std::istringstream lines(bytes);
+    std::set<std::string> keys;
+    size_t entries = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ASSERT_TRUE(!line.empty() && line.back() == '\r') << line;
+        line.pop_back();
+        EXPECT_LE(line.size(), quelo::MaxAbbreviationLineLength) << line;
+        if (line.empty() || line[0] == ';')
+            continue;
+        const size_t equals = line.find('=');
+        ASSERT_NE(equals, std::string::npos) << line;
+        const std::string key = line.substr(0, equals);
+        const std::string expansion = line.substr(equals + 1);
+        EXPECT_TRUE(keys.insert(quelo::upperCased(key)).second) << "listed twice: " << line;
+        EXPECT_FALSE(expansion.empty()) << line;
+        EXPECT_EQ(quelo::normaliseText(expansion), expansion) << line;
+        ++entries;
+    }
+    EXPECT_GT(entries, 50u);
+    EXPECT_LE(entries, quelo::MaxAbbreviations);
 }
 
 } // namespace
