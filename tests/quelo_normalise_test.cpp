@@ -212,6 +212,9 @@ TEST_F(QueloNormalise, Texts) {
         // Full stops, marks and symbols.
         {"site.com", "site ponto com"},
         {"fim.", "fim."},
+        {"fim.)", "fim.)"},
+        {"www.ufrj.br", "dábliudábliudábliu ponto ufrj ponto bêérre"},
+        {"v.2", "vê ponto dois "},
         {"fim...", "fim... "},
         {"fim.\nOutro", "fim. Outro"},
         {"casa\r\nbonita", "casa  bonita"},

@@ -23,7 +23,8 @@ enum class Gender { Masculine, Feminine };
 // The spoken name of a Windows-1252 character, empty for codes without one.
 std::string charName(uint8_t code);
 
-// Number words of a value of at most MaxNumberDigits digits ("mil e um").
+// Number words of a value ("mil e um"); digits above the fifteenth are not
+// read.
 std::string cardinalWords(uint64_t value);
 // Ordinal words ("centésimo vigésimo primeiro"); 2000 and above are read as
 // cardinals.
