@@ -205,6 +205,9 @@ TEST_F(QueloNormalise, Texts) {
         {"çç", "Cê cedilhaCê cedilha"},
         // Single characters are named.
         {"?", "interrogação"},
+        {"0", "zéro"},
+        {"\x01", ""},
+        {"a\x01", "a  "},
         {"C", " sê"},
         {"b", "bê"},
         {"-", "traço"},
