@@ -5,15 +5,55 @@
 #include "platform/win32/win32_internal.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace win32_backend {
 
 namespace {
 
-struct Snapshot {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
+// A GDI object deleted when it goes.
+template <typename Handle> class GdiObject {
+public:
+    explicit GdiObject(Handle handle = nullptr) : handle_(handle) {}
+    ~GdiObject() {
+        if (handle_ != nullptr)
+            DeleteObject(handle_);
+    }
+    GdiObject(const GdiObject &) = delete;
+    GdiObject &operator=(const GdiObject &) = delete;
+
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_;
+};
+
+// The magnifier's copy of the window: a memory context holding a bitmap of
+// the window's outer size.
+class Snapshot {
+public:
+    Snapshot(HDC windowDc, int width, int height)
+        : dc_(CreateCompatibleDC(windowDc)),
+          bitmap_(CreateCompatibleBitmap(windowDc, width, height)) {
+        if (dc_ != nullptr && bitmap_.get() != nullptr)
+            previous_ = SelectObject(dc_, bitmap_.get());
+    }
+    ~Snapshot() {
+        if (previous_ != nullptr)
+            SelectObject(dc_, previous_);
+        if (dc_ != nullptr)
+            DeleteDC(dc_);
+    }
+    Snapshot(const Snapshot &) = delete;
+    Snapshot &operator=(const Snapshot &) = delete;
+
+    bool valid() const { return previous_ != nullptr; }
+    HDC dc() const { return dc_; }
+
+private:
+    HDC dc_;
+    GdiObject<HBITMAP> bitmap_;
+    HGDIOBJ previous_ = nullptr;
 };
 
 struct DrawState {
@@ -22,7 +62,7 @@ struct DrawState {
     HDC dc = nullptr;
     bool ownDc = false; // from GetDC: released at the end
     HGDIOBJ previousFont = nullptr;
-    Snapshot snapshot;
+    std::unique_ptr<Snapshot> snapshot;
 };
 
 DrawState state;
@@ -42,17 +82,6 @@ public:
     HDC dc() const { return state.dc; }
 };
 
-void freeSnapshot() {
-    Snapshot &s = state.snapshot;
-    if (s.dc != nullptr) {
-        SelectObject(s.dc, s.previous);
-        DeleteDC(s.dc);
-    }
-    if (s.bitmap != nullptr)
-        DeleteObject(s.bitmap);
-    s = Snapshot{};
-}
-
 } // namespace
 
 void setPaintContext(HDC dc) {
@@ -60,7 +89,7 @@ void setPaintContext(HDC dc) {
 }
 
 void shutdownDrawing() {
-    freeSnapshot();
+    state.snapshot.reset();
     while (state.depth > 0)
         platform::endDraw();
 }
@@ -105,11 +134,10 @@ void fillRect(const Rect &r, Rgb colour) {
     DrawScope scope;
     if (scope.dc() == nullptr)
         return;
-    HBRUSH brush = CreateSolidBrush(colourRef(colour));
-    HGDIOBJ previous = SelectObject(scope.dc(), brush);
+    const GdiObject<HBRUSH> brush(CreateSolidBrush(colourRef(colour)));
+    HGDIOBJ previous = SelectObject(scope.dc(), brush.get());
     PatBlt(scope.dc(), r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
     SelectObject(scope.dc(), previous);
-    DeleteObject(brush);
 }
 
 void scrollUp(const Rect &r, int32_t dy) {
@@ -148,7 +176,7 @@ void drawImage(int32_t x, int32_t y, int32_t width, int32_t height, const uint32
 }
 
 bool takeSnapshot() {
-    freeSnapshot();
+    state.snapshot.reset();
     HWND hwnd = window();
     RECT outer{};
     if (hwnd == nullptr || !GetWindowRect(hwnd, &outer))
@@ -158,34 +186,28 @@ bool takeSnapshot() {
     HDC windowDc = GetDC(hwnd);
     if (windowDc == nullptr)
         return false;
-    Snapshot &s = state.snapshot;
-    s.dc = CreateCompatibleDC(windowDc);
-    s.bitmap = CreateCompatibleBitmap(windowDc, width, height);
-    if (s.dc != nullptr && s.bitmap != nullptr) {
-        s.previous = SelectObject(s.dc, s.bitmap);
-        BitBlt(s.dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+    auto snapshot = std::make_unique<Snapshot>(windowDc, width, height);
+    if (snapshot->valid()) {
+        BitBlt(snapshot->dc(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+        state.snapshot = std::move(snapshot);
     }
     ReleaseDC(hwnd, windowDc);
-    if (s.previous == nullptr) {
-        freeSnapshot();
-        return false;
-    }
-    return true;
+    return state.snapshot != nullptr;
 }
 
 void stretchSnapshot(const Rect &source, const Rect &destination) {
-    if (state.snapshot.dc == nullptr)
+    if (!state.snapshot)
         return;
     DrawScope scope;
     if (scope.dc() == nullptr)
         return;
     StretchBlt(scope.dc(), destination.left, destination.top, destination.right - destination.left,
-               destination.bottom - destination.top, state.snapshot.dc, source.left, source.top,
+               destination.bottom - destination.top, state.snapshot->dc(), source.left, source.top,
                source.right - source.left, source.bottom - source.top, SRCCOPY);
 }
 
 void releaseSnapshot() {
-    freeSnapshot();
+    state.snapshot.reset();
 }
 
 void createCaret(int32_t width, int32_t height) {
