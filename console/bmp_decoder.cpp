@@ -42,7 +42,7 @@ uint32_t paletteColour(const std::string &file, const Layout &layout, uint32_t i
 
 // The colour of pixel x of a stored row.
 uint32_t pixelAt(const std::string &file, const Layout &layout, size_t row, uint32_t x) {
-    const size_t rowAt = layout.pixelsAt + row * layout.rowBytes;
+    const auto rowAt = static_cast<size_t>(layout.pixelsAt + row * layout.rowBytes);
     const auto byte = [&](size_t k) {
         return static_cast<uint32_t>(static_cast<uint8_t>(file[rowAt + k]));
     };

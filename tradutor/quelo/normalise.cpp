@@ -553,9 +553,9 @@ std::string ordinalWords(uint64_t value, Gender gender) {
         return "zero";
     const std::array<std::string, 4> parts = {
         value >= 1000 ? OrdinalThousand : "",
-        OrdinalHundreds[value / 100 % 10],
-        OrdinalTens[value / 10 % 10],
-        OrdinalUnits[value % 10],
+        OrdinalHundreds[static_cast<size_t>(value / 100 % 10)],
+        OrdinalTens[static_cast<size_t>(value / 10 % 10)],
+        OrdinalUnits[static_cast<size_t>(value % 10)],
     };
     std::string words;
     for (const std::string &part : parts) {

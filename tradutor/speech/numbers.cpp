@@ -93,7 +93,7 @@ void appendPiece(const std::string &path) {
     if (!file.seek(PieceHeaderSize))
         return;
     uint8_t *end = state.image.data() + wave::HeaderSize + state.gathered;
-    state.gathered += static_cast<uint32_t>(file.read(end, samples));
+    state.gathered += static_cast<uint32_t>(file.read(end, static_cast<size_t>(samples)));
 }
 
 } // namespace
