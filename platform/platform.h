@@ -196,6 +196,29 @@ std::string moduleFileName();
 std::string profileString(const std::string &file, const std::string &section,
                           const std::string &key, const std::string &defaultValue, size_t capacity);
 
+// ---- dialogs, registry, libraries -------------------------------------------
+
+// A modal message box with an OK button (MessageBox); returns once closed.
+void messageBox(const std::string &text, const std::string &caption);
+
+// Registry values, read as RegOpenKeyEx (KEY_READ), RegQueryValueEx for the
+// size, RegQueryValueEx for the data, RegCloseKey. False when any step fails.
+enum class RegistryRoot { LocalMachine, CurrentUser };
+constexpr uint32_t RegistryString = 1; // REG_SZ
+struct RegistryValue {
+    uint32_t type = 0;
+    std::string data; // the raw bytes, with a string's terminating NUL
+};
+bool readRegistryValue(RegistryRoot root, const std::string &key, const std::string &valueName,
+                       RegistryValue &out);
+
+// Run-time libraries (LoadLibrary, GetProcAddress, FreeLibrary). The name is
+// the Windows file name ("mbrola.dll"); each backend says where it looks.
+using LibraryHandle = void *;
+LibraryHandle loadLibrary(const std::string &name);
+void *librarySymbol(LibraryHandle library, const char *name);
+void freeLibrary(LibraryHandle library);
+
 // ---- transcript hooks -----------------------------------------------------
 // What the program does that a test wants to see and that the calls above
 // do not carry. The desktop backends ignore them.

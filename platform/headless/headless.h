@@ -46,7 +46,7 @@ void setTimeOfDaySeed(uint32_t value);
 
 // Transcript of what the program did, in order.
 struct Event {
-    enum class Kind { Text, Sound, Tone, Title, Exit, Picture } kind;
+    enum class Kind { Text, Sound, Tone, Title, Exit, Picture, MessageBox } kind;
     std::string text;   // Text: the bytes written; Sound: the file name or "image"; Title
     uint32_t value = 0; // Sound: duration in ms; Tone: Hz; Exit: code
     bool cut = false;   // Sound: a key stopped it
@@ -55,7 +55,8 @@ struct Event {
 };
 const std::vector<Event> &transcript();
 // The transcript as UTF-8 lines: "text <escaped>", "sound <name> <ms>[ cut]",
-// "tone <hz>", "title <text>", "exit <code>".
+// "tone <hz>", "title <text>", "exit <code>", "picture <size> at <x>,<y>",
+// "messagebox <caption>: <text>" (a message box is recorded and closed at once).
 std::string transcriptText();
 
 // Audio capture, off after reset(): while on, the bytes of every block

@@ -189,6 +189,10 @@ void drawImage(int32_t x, int32_t y, int32_t width, int32_t height, const uint32
     state.events.push_back(event);
 }
 
+void messageBox(const std::string &text, const std::string &caption) {
+    state.events.push_back({headless::Event::Kind::MessageBox, caption + ": " + text});
+}
+
 bool takeSnapshot() {
     return state.windowExists;
 }

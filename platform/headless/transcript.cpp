@@ -91,6 +91,9 @@ std::string transcriptText() {
         case Event::Kind::Picture:
             out += "picture " + escape(event.text) + "\n";
             break;
+        case Event::Kind::MessageBox:
+            out += "messagebox " + escape(event.text) + "\n";
+            break;
         case Event::Kind::Text:
             break;
         }

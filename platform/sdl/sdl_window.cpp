@@ -322,6 +322,11 @@ Rect windowRect() {
     return Rect{x - left, y - top, x + width + right, y + height + bottom};
 }
 
+void messageBox(const std::string &text, const std::string &caption) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, cp1252ToUtf8(caption).c_str(),
+                             cp1252ToUtf8(text).c_str(), state.window.get());
+}
+
 void setWindowTitle(const std::string &title) {
     if (state.window)
         SDL_SetWindowTitle(state.window.get(), cp1252ToUtf8(title).c_str());

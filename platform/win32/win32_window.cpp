@@ -55,6 +55,10 @@ void registerWindowProc(WindowProc proc) {
     registerClass();
 }
 
+void messageBox(const std::string &text, const std::string &caption) {
+    MessageBoxA(state.hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+}
+
 SystemMetrics systemMetrics() {
     SystemMetrics metrics;
     metrics.cxFrame = GetSystemMetrics(SM_CXFRAME);
