@@ -3,6 +3,7 @@
 #include "tradutor/diphone/translator.h"
 
 #include "platform/file.h"
+#include "tradutor/rule_lines.h"
 
 #include <algorithm>
 #include <array>
@@ -144,79 +145,16 @@ std::array<const char *, 128> buildAccentTable() {
 
 // ---- data files ----
 
-// Reads a text file line by line; CR LF, LF and a lone CR all end a line.
-// Each line keeps its first MaxLineLength characters.
-class LineReader {
-public:
-    explicit LineReader(platform::File &file) : file_(file) {}
-
-    bool next(std::string &line) {
-        line.clear();
-        bool any = false;
-        while (true) {
-            if (pos_ == size_ && !refill())
-                return any;
-            const char c = buffer_[pos_++];
-            any = true;
-            if (c == '\n')
-                return true;
-            if (c == '\r') {
-                if ((pos_ < size_ || refill()) && buffer_[pos_] == '\n')
-                    ++pos_;
-                return true;
-            }
-            if (line.size() < MaxLineLength)
-                line += c;
-        }
-    }
-
-private:
-    bool refill() {
-        size_ = file_.read(buffer_.data(), buffer_.size());
-        pos_ = 0;
-        return size_ > 0;
-    }
-
-    platform::File &file_;
-    std::array<char, 4096> buffer_{};
-    size_t size_ = 0;
-    size_t pos_ = 0;
-};
-
-// The text of `line` from `from` up to `delimiter` (or the end), with `from`
-// moved past the delimiter; false when the delimiter is missing.
-bool takeUntil(const std::string &line, size_t &from, char delimiter, std::string &part) {
-    const size_t end = line.find(delimiter, std::min(from, line.size()));
-    const size_t stop = end == std::string::npos ? line.size() : end;
-    part = from < stop ? line.substr(from, stop - from) : std::string();
-    from = end == std::string::npos ? line.size() : end + 1;
-    return end != std::string::npos;
-}
-
-std::string cut(const std::string &text, size_t length) {
-    return text.substr(0, std::min(length, text.size()));
-}
+using rule_lines::cut;
 
 // A rule line: left "(" centre ")" right "=" output ["|" anything]. False
 // when the line makes no usable rule.
 bool parseRule(const std::string &line, LetterRule &rule) {
-    size_t from = 0;
-    std::string part;
-    if (!takeUntil(line, from, '(', part))
+    rule_lines::RuleText text;
+    if (!rule_lines::parseRuleLine(
+            line, {RuleLeftLength, RuleCentreLength, RuleRightLength, RuleOutputLength}, text))
         return false;
-    rule.left = cut(part, RuleLeftLength);
-    const bool closed = takeUntil(line, from, ')', part);
-    rule.centre = cut(part, RuleCentreLength);
-    rule.right.clear();
-    rule.output.clear();
-    if (closed) {
-        const bool hasOutput = takeUntil(line, from, '=', part);
-        rule.right = cut(part, RuleRightLength);
-        if (hasOutput) {
-            takeUntil(line, from, '|', part);
-            rule.output = cut(part, RuleOutputLength);
-        }
-    }
+    rule = {text.left, text.centre, text.right, text.output};
     if (rule.centre.empty())
         return false;
     const auto first = static_cast<uint8_t>(rule.centre[0]);
@@ -580,7 +518,7 @@ bool loadRules(const std::string &path) {
     platform::File file;
     if (!file.open(path, "rb"))
         return false;
-    LineReader reader(file);
+    rule_lines::LineReader reader(file, MaxLineLength);
     std::string line;
     LetterRule rule;
     while (reader.next(line))
@@ -594,7 +532,7 @@ bool loadExceptions(const std::string &path) {
     platform::File file;
     if (!file.open(path, "rb"))
         return false;
-    LineReader reader(file);
+    rule_lines::LineReader reader(file, MaxLineLength);
     std::string line;
     while (state.exceptions.size() < MaxExceptions && reader.next(line)) {
         if (line.empty())

@@ -1,0 +1,486 @@
+// Pronunciation rules and exceptions of the built-in engine (Part 6.3):
+// bucketed letter-to-sound rules with context classes, a sorted table of
+// respellings with the S/M suffix retry, and the utterance pass that adds
+// comment lines, pauses and the joins across words.
+#include "tradutor/quelo/rules.h"
+
+#include "platform/file.h"
+#include "tradutor/quelo/letters.h"
+#include "tradutor/quelo/stress.h"
+#include "tradutor/rule_lines.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quelo {
+namespace {
+
+struct NrlRule {
+    std::string left;
+    std::string centre;
+    std::string right;
+    std::string output; // at most MaxRuleOutput characters
+};
+
+struct ExceptionEntry {
+    std::string key;
+    std::string replacement;
+};
+
+// Everything the Part keeps between calls.
+struct RulesState {
+    // Rules by the first character of their centre (codes 32..255), in file
+    // order: the first rule of a bucket that matches is used.
+    std::array<std::vector<NrlRule>, BucketCount> buckets;
+    // Sorted ascending by key, byte order; among equal keys the first of
+    // the file comes first.
+    std::vector<ExceptionEntry> exceptions;
+};
+
+RulesState state;
+
+// The comment mark of the rules file, and the mark the rule outputs may put
+// before a phoneme (Part 6.5: it ends the lengthening of a stressed word).
+constexpr char CommentMark = ';';
+constexpr char PhonemeSeparator = '&';
+constexpr char StressMark = '>';
+constexpr char DiaeresisMark = '\xa8'; // ¨
+// No line of the rules file is cut: its fields are.
+constexpr size_t UnlimitedLine = std::string::npos;
+
+// ---- character classes (Windows-1252, on the byte value) ----
+
+uint8_t codeOf(char c) {
+    return static_cast<uint8_t>(c);
+}
+
+// A E I O U, À Á Â Ã É Ê Ì Í Ó Ô Õ Ù Ú Ü, and their small forms.
+bool isVowel(char c) {
+    const uint8_t code = codeOf(upperLetter(c));
+    switch (code) {
+    case 'A':
+    case 'E':
+    case 'I':
+    case 'O':
+    case 'U':
+    case 192:
+    case 193:
+    case 194:
+    case 195:
+    case 201:
+    case 202:
+    case 204:
+    case 205:
+    case 211:
+    case 212:
+    case 213:
+    case 217:
+    case 218:
+    case 220:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// B..D F..H J..N P..T V..Z, their small forms, Ç Ñ ç ñ.
+bool isConsonant(char c) {
+    const uint8_t code = codeOf(c);
+    if (code == 199 || code == 209 || code == 231 || code == 241)
+        return true;
+    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return upper >= 'B' && upper <= 'Z' && upper != 'E' && upper != 'I' && upper != 'O' &&
+           upper != 'U';
+}
+
+// E I É Í and their small forms.
+bool isFrontVowel(char c) {
+    switch (codeOf(c)) {
+    case 'E':
+    case 'I':
+    case 'e':
+    case 'i':
+    case 201:
+    case 205:
+    case 233:
+    case 237:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A O Á Â Ó Ô and their small forms.
+bool isBackVowel(char c) {
+    switch (codeOf(c)) {
+    case 'A':
+    case 'O':
+    case 'a':
+    case 'o':
+    case 193:
+    case 194:
+    case 211:
+    case 212:
+    case 225:
+    case 226:
+    case 243:
+    case 244:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isOneOf(char c, const char *members) {
+    for (const char *m = members; *m != '\0'; ++m)
+        if (c == *m)
+            return true;
+    return false;
+}
+
+bool isLOrR(char c) {
+    return isOneOf(c, "LRlr");
+}
+
+bool isLiquidNasalOrZ(char c) {
+    return isOneOf(c, "LMNRZlmnrz");
+}
+
+bool isNRS(char c) {
+    return isOneOf(c, "NRSnrs");
+}
+
+bool isH(char c) {
+    return c == 'H' || c == 'h';
+}
+
+bool hasBucket(char c) {
+    return codeOf(c) >= FirstBucketCode;
+}
+
+size_t bucketOf(char c) {
+    return codeOf(c) - FirstBucketCode;
+}
+
+// ---- matching ----
+
+// The upper-cased word with positions 1..n; 0 and n + 1 lie outside.
+class Matcher {
+public:
+    explicit Matcher(const std::string &word) : w_(word) {}
+
+    bool matches(const NrlRule &rule, size_t p) const {
+        return centreMatches(rule.centre, p) && leftMatches(rule.left, p) &&
+               rightMatches(rule.right, p + rule.centre.size());
+    }
+
+private:
+    bool inside(size_t c) const { return c >= 1 && c <= w_.size(); }
+    char at(size_t c) const { return w_[c - 1]; }
+
+    bool centreMatches(const std::string &centre, size_t p) const {
+        if (centre.size() > w_.size() - (p - 1))
+            return false;
+        return w_.compare(p - 1, centre.size(), centre) == 0;
+    }
+
+    // The left pattern from its last character to its first; the cursor
+    // starts at the letter before the centre and moves left.
+    bool leftMatches(const std::string &left, size_t p) const {
+        size_t c = p - 1;
+        for (size_t k = left.size(); k-- > 0;) {
+            const char symbol = left[k];
+            switch (symbol) {
+            case '#':
+                if (!consumeLeft(c, isVowel))
+                    return false;
+                break;
+            case '%':
+                if (c != 0)
+                    return false;
+                break;
+            case ']':
+                if (!consumeLeft(c, isBackVowel))
+                    return false;
+                break;
+            case '_':
+                if (c != 0 && !consumeLeft(c, isVowel))
+                    return false;
+                break;
+            case '|':
+                if (!consumeLeft(c, isNRS))
+                    return false;
+                break;
+            default:
+                if (!inside(c) || at(c) != symbol)
+                    return false;
+                --c;
+            }
+        }
+        return true;
+    }
+
+    // The right pattern from its first character to its last; the cursor
+    // starts at the letter after the centre and moves right.
+    bool rightMatches(const std::string &right, size_t c) const {
+        for (const char symbol : right) {
+            switch (symbol) {
+            case '#':
+                if (!consumeRight(c, isVowel))
+                    return false;
+                break;
+            case '%':
+                if (inside(c))
+                    return false;
+                break;
+            case '&':
+                if (!consumeRight(c, isLiquidNasalOrZ))
+                    return false;
+                break;
+            case '*':
+                if (!inside(c) || !isConsonant(at(c)) || isLOrR(at(c)))
+                    return false;
+                break;
+            case '+':
+                if (!consumeRight(c, isFrontVowel))
+                    return false;
+                break;
+            case '[':
+                if (inside(c) && (!isConsonant(at(c)) || isH(at(c))))
+                    return false;
+                break;
+            case '\\':
+                if (inside(c) && (at(c) == 'S' || at(c) == 's'))
+                    ++c;
+                break;
+            default:
+                if (!inside(c) || at(c) != symbol)
+                    return false;
+                ++c;
+            }
+        }
+        return true;
+    }
+
+    template <typename Test> bool consumeLeft(size_t &c, Test test) const {
+        if (!inside(c) || !test(at(c)))
+            return false;
+        --c;
+        return true;
+    }
+
+    template <typename Test> bool consumeRight(size_t &c, Test test) const {
+        if (!inside(c) || !test(at(c)))
+            return false;
+        ++c;
+        return true;
+    }
+
+    const std::string &w_;
+};
+
+// ---- utterances ----
+
+// The pause phoneme of a punctuation token's first character: "_" and the
+// mark; a blank gives none (empty). False for any other character.
+bool pauseOf(char c, std::string &pause) {
+    if (c == ' ') {
+        pause.clear();
+        return true;
+    }
+    if (!isOneOf(c, "!(),.:;?"))
+        return false;
+    pause = std::string("_") + c;
+    return true;
+}
+
+// A phoneme line whose first phoneme (a leading ¨ aside) begins with a vowel
+// or a glide, unstressed.
+bool beginsWithVowel(const std::string &line) {
+    const size_t first = !line.empty() && line[0] == DiaeresisMark ? 1 : 0;
+    return first < line.size() && isOneOf(line[first], "aeiouwy");
+}
+
+// r2 -> r and s2 -> z at the end of a word followed by a word that begins
+// with a vowel. Line i is a token's comment, i - 2 the last phoneme of the
+// word before it (i - 1 is that word's empty line), i + 1 the first line of
+// the token's own output.
+void joinWords(std::vector<std::string> &lines) {
+    for (size_t i = 3; i + 1 < lines.size();) {
+        if (lines[i].empty() || lines[i][0] != CommentMark) {
+            ++i;
+            continue;
+        }
+        if (beginsWithVowel(lines[i + 1])) {
+            std::string &last = lines[i - 2];
+            if (last == "r2")
+                last = "r";
+            else if (last == "s2")
+                last = "z";
+        }
+        i += 2;
+    }
+}
+
+} // namespace
+
+// ---- loading ----
+
+bool loadNrlRules(const std::string &path) {
+    freeNrlRules();
+    platform::File file;
+    if (!file.open(path))
+        return false;
+    rule_lines::LineReader reader(file, UnlimitedLine);
+    const rule_lines::RuleLimits limits{MaxRuleLeft, MaxRuleCentre, MaxRuleRight, MaxRuleOutput};
+    std::string line;
+    rule_lines::RuleText text;
+    while (reader.next(line)) {
+        if (!line.empty() && line[0] == CommentMark)
+            continue;
+        // An empty centre would never move the scan on: such lines (a blank
+        // line among them) are left out, and so are centres no bucket holds.
+        if (!rule_lines::parseRuleLine(line, limits, text) || text.centre.empty() ||
+            !hasBucket(text.centre[0]))
+            continue;
+        state.buckets[bucketOf(text.centre[0])].push_back(
+            {text.left, text.centre, text.right, text.output});
+    }
+    return true;
+}
+
+bool loadNrlExceptions(const std::string &path) {
+    state.exceptions.clear();
+    platform::File file;
+    if (!file.open(path))
+        return false;
+    rule_lines::LineReader reader(file, MaxExceptionLineLength);
+    std::string line;
+    while (state.exceptions.size() < MaxNrlExceptions && reader.next(line)) {
+        if (line.empty())
+            continue;
+        // "|=|" closes every line, so that the split below always finds its
+        // marks; a line that had no "=" of its own is left out (its key would
+        // end in "|", which no word holds), and so is an empty key.
+        const bool hasEquals = line.find('=') != std::string::npos;
+        const std::string entry = upperCased(line) + "|=|";
+        const size_t equals = entry.find('=');
+        const size_t bar = entry.find('|', equals + 1);
+        if (!hasEquals || equals == 0)
+            continue;
+        state.exceptions.push_back(
+            {entry.substr(0, equals), entry.substr(equals + 1, bar - equals - 1)});
+    }
+    std::stable_sort(
+        state.exceptions.begin(), state.exceptions.end(),
+        [](const ExceptionEntry &a, const ExceptionEntry &b) { return a.key < b.key; });
+    return true;
+}
+
+void freeNrlRules() {
+    for (auto &bucket : state.buckets)
+        bucket = std::vector<NrlRule>();
+}
+
+size_t nrlRuleCount() {
+    size_t count = 0;
+    for (const auto &bucket : state.buckets)
+        count += bucket.size();
+    return count;
+}
+
+size_t nrlExceptionCount() {
+    return state.exceptions.size();
+}
+
+// ---- words ----
+
+std::string lookupException(const std::string &word) {
+    std::string stem = word;
+    std::string suffix;
+    const auto byKey = [](const ExceptionEntry &entry, const std::string &key) {
+        return entry.key < key;
+    };
+    while (true) {
+        const auto found =
+            std::lower_bound(state.exceptions.begin(), state.exceptions.end(), stem, byKey);
+        if (found != state.exceptions.end() && found->key == stem)
+            return found->replacement + suffix;
+        if (stem.empty() || (stem.back() != 'S' && stem.back() != 'M'))
+            break;
+        suffix.insert(suffix.begin(), stem.back());
+        stem.pop_back();
+        if (stem.empty())
+            break;
+    }
+    return word;
+}
+
+void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<std::string> &list) {
+    const std::string upper = upperCased(word);
+    const Matcher matcher(upper);
+    // The Part sets the stress position to 255 once the mark is written and
+    // takes "no stress" as 9999; a flag does the same for words of any length.
+    bool stressPending = stressPosition >= 1;
+    std::string current;
+    size_t p = 1;
+    while (p <= upper.size()) {
+        const NrlRule *used = nullptr;
+        if (hasBucket(upper[p - 1]))
+            for (const NrlRule &rule : state.buckets[bucketOf(upper[p - 1])])
+                if (matcher.matches(rule, p)) {
+                    used = &rule;
+                    break;
+                }
+        if (used == nullptr) {
+            ++p; // no rule: the letter is dropped
+            continue;
+        }
+        const size_t usedLength = std::min(used->output.size(), UsedRuleOutput);
+        for (size_t k = 0; k < usedLength; ++k) {
+            if (stressPending && p >= stressPosition) {
+                current += StressMark;
+                stressPending = false;
+            }
+            if (used->output[k] == PhonemeSeparator) {
+                list.push_back(current);
+                current.clear();
+            } else {
+                current += used->output[k];
+            }
+        }
+        if (usedLength > 0) {
+            list.push_back(current);
+            current.clear();
+        }
+        p += used->centre.size();
+    }
+    list.push_back(current);
+}
+
+std::vector<std::string> phonetise(const std::vector<std::string> &patternList) {
+    constexpr size_t PatternPrefix = 4; // three digits and "|"
+    std::vector<std::string> lines;
+    for (const std::string &input : patternList) {
+        lines.push_back(CommentMark + input);
+        const std::string token =
+            input.size() > PatternPrefix ? upperCased(input.substr(PatternPrefix)) : std::string();
+        std::string pause;
+        if (token.empty()) {
+            lines.emplace_back("__");
+            lines.emplace_back();
+        } else if (pauseOf(token[0], pause)) {
+            if (!pause.empty())
+                lines.push_back(pause);
+        } else {
+            const std::string word = lookupException(token);
+            const size_t stress = isUnstressedWord(word) ? 0 : findStress(word);
+            applyNrlRules(word, stress, lines);
+        }
+    }
+    lines.emplace_back("__");
+    joinWords(lines);
+    return lines;
+}
+
+} // namespace quelo

@@ -1,0 +1,113 @@
+// Reading of the letter-to-sound rule files, shared by the native voice's
+// translator (regras.rgr, Part 4.1) and the built-in engine (portug.nrl,
+// Part 6.3): both read text lines ended by CR LF, LF or a lone CR, and both
+// write a rule as  left "(" centre ")" right "=" output ["|" anything].
+#pragma once
+
+#include "platform/file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace rule_lines {
+
+// Reads a text file line by line; CR LF, LF and a lone CR all end a line.
+// Each line keeps its first maxLength characters, the rest of it is read and
+// dropped, so a line of any length costs at most maxLength bytes.
+class LineReader {
+public:
+    LineReader(platform::File &file, size_t maxLength) : file_(file), maxLength_(maxLength) {}
+
+    // False at the end of the file (a last line without an end is returned).
+    bool next(std::string &line) {
+        line.clear();
+        bool any = false;
+        while (true) {
+            if (pos_ == size_ && !refill())
+                return any;
+            const char c = buffer_[pos_++];
+            any = true;
+            if (c == '\n')
+                return true;
+            if (c == '\r') {
+                if ((pos_ < size_ || refill()) && buffer_[pos_] == '\n')
+                    ++pos_;
+                return true;
+            }
+            if (line.size() < maxLength_)
+                line += c;
+        }
+    }
+
+private:
+    bool refill() {
+        size_ = file_.read(buffer_.data(), buffer_.size());
+        pos_ = 0;
+        return size_ > 0;
+    }
+
+    platform::File &file_;
+    size_t maxLength_;
+    std::array<char, 4096> buffer_{};
+    size_t size_ = 0;
+    size_t pos_ = 0;
+};
+
+// The first `length` characters of a text.
+inline std::string cut(const std::string &text, size_t length) {
+    return text.substr(0, std::min(length, text.size()));
+}
+
+// The text of `line` from `from` up to `delimiter` (or the end), with `from`
+// moved past the delimiter; false when the delimiter is missing.
+inline bool takeUntil(const std::string &line, size_t &from, char delimiter, std::string &part) {
+    const size_t end = line.find(delimiter, std::min(from, line.size()));
+    const size_t stop = end == std::string::npos ? line.size() : end;
+    part = from < stop ? line.substr(from, stop - from) : std::string();
+    from = end == std::string::npos ? line.size() : end + 1;
+    return end != std::string::npos;
+}
+
+struct RuleText {
+    std::string left;
+    std::string centre;
+    std::string right;
+    std::string output;
+};
+
+// Longest kept part of each field of a rule; longer ones keep their first
+// characters.
+struct RuleLimits {
+    size_t left;
+    size_t centre;
+    size_t right;
+    size_t output;
+};
+
+// Splits a rule line into its parts, each cut to its limit. A line without
+// "(" gives no rule (false); a line without ")" or "=" keeps the parts it
+// has, the missing ones empty. The caller decides about an empty centre.
+inline bool parseRuleLine(const std::string &line, const RuleLimits &limits, RuleText &rule) {
+    size_t from = 0;
+    std::string part;
+    if (!takeUntil(line, from, '(', part))
+        return false;
+    rule.left = cut(part, limits.left);
+    const bool closed = takeUntil(line, from, ')', part);
+    rule.centre = cut(part, limits.centre);
+    rule.right.clear();
+    rule.output.clear();
+    if (closed) {
+        const bool hasOutput = takeUntil(line, from, '=', part);
+        rule.right = cut(part, limits.right);
+        if (hasOutput) {
+            takeUntil(line, from, '|', part);
+            rule.output = cut(part, limits.output);
+        }
+    }
+    return true;
+}
+
+} // namespace rule_lines
