@@ -13,7 +13,43 @@ bool isPlainOrAccentedCapital(uint8_t code) {
     return (code >= 'A' && code <= 'Z') || (code >= 192 && code <= 222 && code != 215);
 }
 
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The accented letters, capital and small: À Á Â Ã Ç É Ê Ì Í Ñ Ó Ô Õ Ù Ú Ü.
+bool isAccentedCapital(uint8_t code) {
+    switch (code) {
+    case 192:
+    case 193:
+    case 194:
+    case 195:
+    case 199:
+    case 201:
+    case 202:
+    case 204:
+    case 205:
+    case 209:
+    case 211:
+    case 212:
+    case 213:
+    case 217:
+    case 218:
+    case 220:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+bool isLetter(char c) {
+    const auto code = static_cast<uint8_t>(c);
+    return isAsciiLetter(c) || isAccentedCapital(code) ||
+           (code >= LowerCaseOffset &&
+            isAccentedCapital(static_cast<uint8_t>(code - LowerCaseOffset)));
+}
 
 char upperLetter(char c) {
     const auto code = static_cast<uint8_t>(c);

@@ -6,6 +6,8 @@
 
 namespace quelo {
 
+// A..Z, a..z and the accented letters À Á Â Ã Ç É Ê Ì Í Ñ Ó Ô Õ Ù Ú Ü, both cases.
+bool isLetter(char c);
 char upperLetter(char c);
 char lowerLetter(char c);
 std::string upperCased(std::string text);

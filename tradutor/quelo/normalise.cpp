@@ -2,7 +2,7 @@
 // and the rewriting of a text into words and pause marks.
 #include "tradutor/quelo/normalise.h"
 
-#include "platform/file.h"
+#include "tradutor/quelo/data_file.h"
 #include "tradutor/quelo/letters.h"
 
 #include <array>
@@ -232,42 +232,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// The accented letters, capital and small: À Á Â Ã Ç É Ê Ì Í Ñ Ó Ô Õ Ù Ú Ü.
-bool isAccentedCapital(uint8_t code) {
-    switch (code) {
-    case 192:
-    case 193:
-    case 194:
-    case 195:
-    case 199:
-    case 201:
-    case 202:
-    case 204:
-    case 205:
-    case 209:
-    case 211:
-    case 212:
-    case 213:
-    case 217:
-    case 218:
-    case 220:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isLetter(char c) {
-    const auto code = static_cast<uint8_t>(c);
-    return isAsciiLetter(c) || isAccentedCapital(code) ||
-           (code >= LowerCaseOffset &&
-            isAccentedCapital(static_cast<uint8_t>(code - LowerCaseOffset)));
-}
-
 // W, X and Y count as consonants; so do Ç and Ñ.
 bool isConsonant(char c) {
     const char upper = upperLetter(c);
@@ -295,21 +259,6 @@ bool isKeptMark(char c) {
 
 bool isLineControl(char c) {
     return c == '\t' || c == '\n' || c == '\r';
-}
-
-// Blanks and control characters, trimmed from the file's lines.
-bool isTrimmed(char c) {
-    return static_cast<uint8_t>(c) <= ' ';
-}
-
-std::string trimmed(const std::string &text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isTrimmed(text[first]))
-        ++first;
-    while (last > first && isTrimmed(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
 }
 
 // ---- number words ----
@@ -570,14 +519,8 @@ std::string ordinalWords(uint64_t value, Gender gender) {
 
 bool loadAbbreviations(const std::string &path) {
     state.abbreviations.clear();
-    platform::File file;
-    if (!file.open(path))
-        return false;
-    std::array<char, 4096> buffer{};
-    std::string line;
-    auto finishLine = [&] {
+    return forEachLine(path, MaxAbbreviationLineLength, [](const std::string &line) {
         const std::string entry = trimmed(line);
-        line.clear();
         if (entry.empty() || entry[0] == ';' || state.abbreviations.size() == MaxAbbreviations)
             return;
         const size_t equals = entry.find('=');
@@ -586,25 +529,7 @@ bool loadAbbreviations(const std::string &path) {
         else
             state.abbreviations.push_back(
                 {upperCased(trimmed(entry.substr(0, equals))), trimmed(entry.substr(equals + 1))});
-    };
-    char previous = '\0';
-    for (size_t count; (count = file.read(buffer.data(), buffer.size())) > 0;) {
-        for (size_t i = 0; i < count; ++i) {
-            const char c = buffer[i];
-            if (c == '\n' && previous == '\r') {
-                previous = c;
-                continue;
-            }
-            previous = c;
-            if (c == '\n' || c == '\r')
-                finishLine();
-            else if (line.size() < MaxAbbreviationLineLength)
-                line += c;
-        }
-    }
-    if (!line.empty())
-        finishLine();
-    return true;
+    });
 }
 
 std::string lookupAbbreviation(const std::string &word) {
