@@ -339,6 +339,9 @@ void setInterruptByKey(bool on) {
 void setSpeedUp(bool on) {
     state.speedUp = on;
 }
+bool speedUp() {
+    return state.speedUp;
+}
 void setCompression(bool on) {
     state.compression = on;
 }

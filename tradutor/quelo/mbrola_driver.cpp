@@ -1,0 +1,235 @@
+#include "tradutor/quelo/mbrola_driver.h"
+
+#include "platform/platform.h"
+#include "tradutor/speech/wave_player.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+// The library's calling convention: stdcall on 32-bit Windows.
+#if defined(_WIN32) && defined(__i386__)
+#define ZEB_MBR_CALL __stdcall
+#else
+#define ZEB_MBR_CALL
+#endif
+
+namespace quelo {
+namespace {
+
+using InitFn = int(ZEB_MBR_CALL *)(char *);
+using WriteFn = int(ZEB_MBR_CALL *)(char *);
+using VoidIntFn = int(ZEB_MBR_CALL *)();
+using ReadFn = int(ZEB_MBR_CALL *)(short *, int);
+using CloseFn = void(ZEB_MBR_CALL *)();
+using SetNoErrorFn = void(ZEB_MBR_CALL *)(int);
+
+// Every name must be present, in this order, although only eight are called.
+constexpr std::array<const char *, 23> EntryNames = {
+    "init_MBR",       "init_rename_MBR",     "write_MBR",          "flush_MBR",
+    "read_MBR",       "readtype_MBR",        "close_MBR",          "reset_MBR",
+    "lastError_MBR",  "lastErrorStr_MBR",    "setNoError_MBR",     "getNoError_MBR",
+    "setFreq_MBR",    "getFreq_MBR",         "setVolumeRatio_MBR", "getVolumeRatio_MBR",
+    "getVersion_MBR", "getDatabaseInfo_MBR", "setParser_MBR",      "init_Phone",
+    "reset_Phone",    "close_Phone",         "appendf0_Phone"};
+
+struct Entries {
+    InitFn init = nullptr;
+    WriteFn write = nullptr;
+    VoidIntFn flush = nullptr;
+    ReadFn read = nullptr;
+    CloseFn close = nullptr;
+    VoidIntFn reset = nullptr;
+    VoidIntFn lastError = nullptr;
+    SetNoErrorFn setNoError = nullptr;
+};
+
+constexpr size_t ReadBytes = size_t{ReadSamples} * 2;
+constexpr size_t PlayAreaBytes = 2 * ReadBytes;
+constexpr int32_t ImageThreshold = ReadSamples; // bytes: half a second
+
+struct Driver {
+    platform::LibraryHandle library = nullptr;
+    Entries entries;
+    std::array<short, ReadSamples> readBuffer{};
+    // The play image: the WAV header directly followed by the sample area.
+    std::array<uint8_t, wave::HeaderSize + PlayAreaBytes> playImage{};
+    int32_t playFill = 0;
+};
+
+Driver driver;
+
+template <typename Fn> Fn entry(const char *name) {
+    return reinterpret_cast<Fn>(platform::librarySymbol(driver.library, name));
+}
+
+void putLe(uint8_t *at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Samples of one utterance on their way to the wave player or the file.
+class Delivery {
+public:
+    explicit Delivery(platform::File *output) : output_(output) {}
+
+    bool deliver(size_t bytes) {
+        if (output_)
+            return output_->write(driver.readBuffer.data(), bytes) == bytes;
+        if (driver.playFill + static_cast<int64_t>(bytes) >= ImageThreshold)
+            handOver();
+        std::memcpy(driver.playImage.data() + wave::HeaderSize + driver.playFill,
+                    driver.readBuffer.data(), bytes);
+        driver.playFill += static_cast<int32_t>(bytes);
+        return true;
+    }
+
+    void finish() {
+        if (output_ || driver.playFill <= 0)
+            return;
+        if (driver.playFill < static_cast<int32_t>(MinimumImageBytes)) {
+            std::fill(
+                driver.playImage.begin() + static_cast<long>(wave::HeaderSize) + driver.playFill,
+                driver.playImage.begin() + static_cast<long>(wave::HeaderSize) + MinimumImageBytes,
+                uint8_t{0});
+            driver.playFill = MinimumImageBytes;
+        }
+        handOver();
+    }
+
+private:
+    void handOver() {
+        buildMbrolaHeader(driver.playImage.data(), static_cast<uint32_t>(driver.playFill));
+        wave::playWaveImage(driver.playImage.data(), wave::HeaderSize + driver.playFill);
+        driver.playFill = 0;
+    }
+
+    platform::File *output_;
+};
+
+// Reads samples until none is ready; false when a failed read was an error.
+bool readAll(Delivery &delivery) {
+    bool ok = true;
+    while (true) {
+        const int count = driver.entries.read(driver.readBuffer.data(), ReadSamples);
+        if (count < 0 && driver.entries.lastError() != 0) {
+            driver.entries.reset();
+            ok = false;
+        }
+        if (count <= 0)
+            return ok;
+        const size_t bytes = 2 * static_cast<size_t>(std::min(count, ReadSamples));
+        ok = delivery.deliver(bytes) && ok;
+    }
+}
+
+// The wave player's rate and compression options, off for one utterance.
+class PlainPlayback {
+public:
+    PlainPlayback() : speedUp_(wave::speedUp()), compression_(wave::compression()) {
+        wave::setSpeedUp(false);
+        wave::setCompression(false);
+    }
+    ~PlainPlayback() {
+        wave::setSpeedUp(speedUp_);
+        wave::setCompression(compression_);
+    }
+    PlainPlayback(const PlainPlayback &) = delete;
+    PlainPlayback &operator=(const PlainPlayback &) = delete;
+
+private:
+    bool speedUp_;
+    bool compression_;
+};
+
+} // namespace
+
+bool loadMbrola() {
+    unloadMbrola();
+    driver.library = platform::loadLibrary("mbrola.dll");
+    if (!driver.library)
+        return false;
+    for (const char *name : EntryNames) {
+        if (!platform::librarySymbol(driver.library, name)) {
+            unloadMbrola();
+            return false;
+        }
+    }
+    driver.entries = {entry<InitFn>("init_MBR"),         entry<WriteFn>("write_MBR"),
+                      entry<VoidIntFn>("flush_MBR"),     entry<ReadFn>("read_MBR"),
+                      entry<CloseFn>("close_MBR"),       entry<VoidIntFn>("reset_MBR"),
+                      entry<VoidIntFn>("lastError_MBR"), entry<SetNoErrorFn>("setNoError_MBR")};
+    return true;
+}
+
+void unloadMbrola() {
+    if (driver.library)
+        platform::freeLibrary(driver.library);
+    driver.library = nullptr;
+    driver.entries = {};
+}
+
+bool mbrolaLoaded() {
+    return driver.library != nullptr;
+}
+
+bool initMbrola(const std::string &databasePath) {
+    std::string path = databasePath;
+    if (driver.library && driver.entries.init(path.data()) >= 0)
+        return true;
+    unloadMbrola();
+    return false;
+}
+
+void setMbrolaNoError() {
+    if (driver.library)
+        driver.entries.setNoError(1);
+}
+
+void closeMbrola() {
+    if (driver.library)
+        driver.entries.close();
+}
+
+bool sendUtterance(const std::vector<std::string> &lines, platform::File *output) {
+    if (!driver.library)
+        return false;
+    const PlainPlayback plain;
+    driver.entries.reset();
+    driver.playFill = 0;
+    Delivery delivery(output);
+    bool result = true;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const bool last = i + 1 == lines.size();
+        if (lines[i].empty() && !last)
+            continue;
+        std::string line = lines[i] + "\r\n";
+        driver.entries.write(line.data());
+        if (driver.entries.lastError() != 0) {
+            driver.entries.reset();
+            result = false;
+        }
+        if (last)
+            driver.entries.flush();
+        result = readAll(delivery) && result;
+    }
+    delivery.finish();
+    return result;
+}
+
+void buildMbrolaHeader(uint8_t *header, uint32_t dataLength) {
+    std::memcpy(header, "RIFF", 4);
+    putLe(header + 4, dataLength + 36, 4);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    putLe(header + 16, 16, 4);
+    putLe(header + 20, 1, 2);
+    putLe(header + 22, 1, 2);
+    putLe(header + 24, MbrolaRate, 4);
+    putLe(header + 28, MbrolaRate * 2, 4);
+    putLe(header + 32, 2, 2);
+    putLe(header + 34, 16, 2);
+    std::memcpy(header + 36, "data", 4);
+    putLe(header + 40, dataLength, 4);
+}
+
+} // namespace quelo

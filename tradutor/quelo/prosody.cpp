@@ -1,0 +1,533 @@
+// Prosody: the prosody file's three sections, the diphone list, and the
+// token, pattern and timing steps of an utterance.
+#include "tradutor/quelo/prosody.h"
+
+#include "platform/platform.h"
+#include "tradutor/quelo/data_file.h"
+#include "tradutor/quelo/letters.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace quelo {
+namespace {
+
+constexpr size_t MaxLineLength = 1024;
+constexpr size_t MaxNameLength = 2;
+constexpr size_t MaxClassLength = 2;
+constexpr size_t MaxRuleFieldLength = 3;
+constexpr size_t MaxDiphones = 100000;
+constexpr size_t PatternLength = 3;
+constexpr int32_t StressedPercent = 145;
+constexpr char DiaeresisMark = '\250'; // "¨": a phoneme that restores the normal length
+constexpr const char *MessageCaption = "Quelo";
+
+struct Duration {
+    std::string name;
+    int32_t ms = DefaultDurationMs;
+};
+
+struct Keyword {
+    std::string key;
+    std::string wordClass;
+};
+
+struct PitchRule {
+    std::array<std::string, 3> classes; // previous, current, next; empty = any
+    std::string pattern;
+};
+
+// The timing step's state within one utterance.
+struct Timing {
+    std::string pattern = "555";
+    int stress = 0; // 0 before the word's first phoneme, 1 before its stress, 2 on it, 3 after
+    int32_t percent = 100;
+    size_t tokenLength = 0;
+    std::string previousName = "_";
+};
+
+struct State {
+    std::vector<Duration> durations;
+    std::vector<Keyword> keywords;
+    std::vector<PitchRule> rules;
+    int32_t hertz = DefaultHertz;
+    std::array<int32_t, 10> tabHertz{};
+    std::vector<std::string> diphones; // "first-second", sorted without regard to case
+    std::string currentName;           // kept from one utterance to the next
+};
+
+State state;
+
+void showMessage(const std::string &text) {
+    platform::messageBox(text, MessageCaption);
+}
+
+// ---- numbers ----
+
+bool parseInt32(const std::string &text, int32_t &value) {
+    const std::string digits = trimmed(text);
+    size_t i = 0;
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+'))
+        i = 1;
+    if (i == digits.size())
+        return false;
+    int64_t magnitude = 0;
+    for (; i < digits.size(); ++i) {
+        if (digits[i] < '0' || digits[i] > '9')
+            return false;
+        magnitude = magnitude * 10 + (digits[i] - '0');
+        if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1)
+            return false;
+    }
+    const int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > std::numeric_limits<int32_t>::max())
+        return false;
+    value = static_cast<int32_t>(signedValue);
+    return true;
+}
+
+// trunc(product) / 100 with the remainder dropped, the product held within
+// the range of a 64-bit integer.
+int64_t truncatedHundredth(double product) {
+    constexpr double Limit = 9.0e18;
+    if (!std::isfinite(product))
+        return 0;
+    return static_cast<int64_t>(std::clamp(product, -Limit, Limit)) / 100;
+}
+
+// ---- the prosody file ----
+
+enum class SectionResult { Missing, Stopped, Read };
+
+// Calls `onEntry` for every entry line of the section that the header line
+// opens; `onEntry` returns false to stop the load.
+SectionResult readSection(const std::string &path, const std::string &header,
+                          const std::function<bool(const std::string &)> &onEntry) {
+    enum class Phase { Seeking, Inside, Done } phase = Phase::Seeking;
+    SectionResult result = SectionResult::Missing;
+    forEachLine(path, MaxLineLength, [&](const std::string &line) {
+        if (phase == Phase::Seeking) {
+            if (trimmed(line) == header) {
+                phase = Phase::Inside;
+                result = SectionResult::Read;
+            }
+            return;
+        }
+        if (phase == Phase::Done)
+            return;
+        if (!line.empty() && line[0] == '[') {
+            phase = Phase::Done;
+            return;
+        }
+        if (trimmed(line).empty() || line[0] == ';' || line[0] == '*')
+            return;
+        if (!onEntry(line)) {
+            phase = Phase::Done;
+            result = SectionResult::Stopped;
+        }
+    });
+    return result;
+}
+
+// Shows the capacity message once per load of a section.
+bool roomFor(size_t used, size_t capacity, bool &warned, const std::string &message,
+             const std::string &line) {
+    if (used < capacity)
+        return true;
+    if (!warned)
+        showMessage(message + line);
+    warned = true;
+    return false;
+}
+
+bool readDurations(const std::string &path) {
+    bool full = false;
+    const SectionResult result = readSection(path, "[DURA\307\303O]", [&](const std::string &line) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
+            return false;
+        }
+        if (!roomFor(state.durations.size(), MaxDurations, full,
+                     "Configura\347\343o da pros\363dia: fonemas demais: ", line))
+            return true;
+        Duration entry{trimmed(line.substr(0, equals)).substr(0, MaxNameLength), DefaultDurationMs};
+        if (!parseInt32(line.substr(equals + 1), entry.ms)) {
+            showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
+            entry.ms = DefaultDurationMs;
+        }
+        state.durations.push_back(entry);
+        return true;
+    });
+    if (result == SectionResult::Missing)
+        showMessage("Dura\347\343o dos difones errada ou ausente");
+    return result == SectionResult::Read;
+}
+
+bool readKeywords(const std::string &path) {
+    bool full = false;
+    const SectionResult result = readSection(path, "[CHAVES]", [&](const std::string &line) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
+            return false;
+        }
+        if (roomFor(state.keywords.size(), MaxKeywords, full,
+                    "Configura\347\343o da pros\363dia: chaves demais: ", line))
+            state.keywords.push_back(
+                {upperCased(trimmed(line.substr(0, equals))),
+                 upperCased(trimmed(line.substr(equals + 1))).substr(0, MaxClassLength)});
+        return true;
+    });
+    if (result == SectionResult::Missing) {
+        showMessage("Pros\363dia: palavras chaves ausentes");
+        return false;
+    }
+    std::stable_sort(state.keywords.begin(), state.keywords.end(),
+                     [](const Keyword &a, const Keyword &b) { return a.key < b.key; });
+    return result == SectionResult::Read;
+}
+
+bool isValidPattern(const std::string &pattern) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    return pattern.size() == PatternLength && (isDigit(pattern[0]) || pattern[0] == '?') &&
+           isDigit(pattern[1]) && isDigit(pattern[2]);
+}
+
+PitchRule parseRule(const std::string &classesText, const std::string &pattern) {
+    PitchRule rule;
+    rule.pattern = pattern;
+    size_t start = 0;
+    for (std::string &field : rule.classes) {
+        if (start > classesText.size())
+            break;
+        size_t bar = classesText.find('|', start);
+        if (bar == std::string::npos)
+            bar = classesText.size();
+        field = trimmed(classesText.substr(start, bar - start)).substr(0, MaxRuleFieldLength);
+        start = bar + 1;
+    }
+    return rule;
+}
+
+// "TABHERTZ=" values; those that are not whole numbers keep their old value.
+bool readPitchTable(const std::string &values) {
+    bool allRead = true;
+    size_t start = 0;
+    for (int32_t &entry : state.tabHertz) {
+        if (start > values.size())
+            return false;
+        size_t comma = values.find(',', start);
+        if (comma == std::string::npos)
+            comma = values.size();
+        allRead = parseInt32(values.substr(start, comma - start), entry) && allRead;
+        start = comma + 1;
+    }
+    return allRead;
+}
+
+bool readPitchSettings(const std::string &path) {
+    bool full = false;
+    const SectionResult result = readSection(path, "[PROS\323DIA]", [&](const std::string &raw) {
+        const std::string line = upperCased(raw);
+        const std::string entry = trimmed(line);
+        if (entry.starts_with("HERTZ=") || entry.starts_with("TABHERTZ=")) {
+            const bool table = entry[0] == 'T';
+            const std::string value = entry.substr(table ? 9 : 6);
+            if (!(table ? readPitchTable(value) : parseInt32(value, state.hertz)))
+                showMessage("Configura\347\343o da pros\363dia: valor errado: " + line);
+            return true;
+        }
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos) {
+            showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
+            return false;
+        }
+        const std::string pattern = trimmed(entry.substr(equals + 1));
+        if (!isValidPattern(pattern))
+            showMessage("Configura\347\343o da pros\363dia: padr\343o errado: " + line);
+        else if (roomFor(state.rules.size(), MaxProsodyRules, full,
+                         "Configura\347\343o da pros\363dia: regras demais: ", line))
+            state.rules.push_back(parseRule(trimmed(entry.substr(0, equals)), pattern));
+        return true;
+    });
+    if (result == SectionResult::Missing)
+        showMessage("Pros\363dia: especifica\347\365es ausentes");
+    return result == SectionResult::Read;
+}
+
+// ---- the diphone list ----
+
+bool isNameChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '2' || c == '@' || c == '_';
+}
+
+int compareFolded(const std::string &a, const std::string &b) {
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const int x = std::tolower(static_cast<unsigned char>(a[i]));
+        const int y = std::tolower(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::string diphoneOfLine(const std::string &line) {
+    size_t i = 0;
+    while (i < line.size() && isNameChar(line[i]))
+        ++i;
+    const std::string first = line.substr(0, i);
+    ++i;
+    while (i < line.size() && !isNameChar(line[i]))
+        ++i;
+    size_t end = std::min(i + 1, line.size());
+    while (end < line.size() && isNameChar(line[end]))
+        ++end;
+    return first + "-" + (i < line.size() ? line.substr(i, end - i) : std::string());
+}
+
+bool inDiphoneList(const std::string &diphone) {
+    const auto found = std::lower_bound(
+        state.diphones.begin(), state.diphones.end(), diphone,
+        [](const std::string &a, const std::string &b) { return compareFolded(a, b) < 0; });
+    return found != state.diphones.end() && compareFolded(*found, diphone) == 0;
+}
+
+// ---- timing ----
+
+bool isTokenComment(const std::string &line) {
+    return line.size() >= 5 && line[0] == ';' && line[4] == '|';
+}
+
+// Removes the stress marks and sets the timing state they ask for.
+std::string unmarked(std::string line, Timing &timing) {
+    if (!line.empty() && line[0] == '>') {
+        line.erase(0, 1);
+        if (!line.empty() && line[0] == DiaeresisMark)
+            line.erase(0, 1);
+        timing.percent = StressedPercent;
+        timing.stress = 2;
+    } else if (!line.empty() && line[0] == DiaeresisMark) {
+        line.erase(0, 1);
+        timing.percent = 100;
+    }
+    return line;
+}
+
+// The phoneme's base duration at normal speed, and its name.
+int32_t baseDuration(const std::string &line, const Timing &timing, std::string &name) {
+    if (!line.empty() && line[0] == '_') {
+        name = "_";
+        int32_t ms = DefaultDurationMs;
+        if (line.size() > 2 && line[1] == ' ' && parseInt32(line.substr(2), ms))
+            return ms;
+        return line == "_" ? DefaultDurationMs : lookupDuration(line);
+    }
+    name = line;
+    int32_t ms = lookupDuration(name);
+    if (timing.stress < 2) {
+        if (timing.tokenLength > 13)
+            ms = static_cast<int32_t>(int64_t{ms} * 80 / 100);
+        else if (timing.tokenLength > 9)
+            ms = static_cast<int32_t>(int64_t{ms} * 90 / 100);
+    }
+    return ms;
+}
+
+// The pattern digit whose pitch the phoneme carries, and where, or none.
+bool pitchPoint(Timing &timing, bool lastOfWord, int &position, char &digit) {
+    switch (timing.stress) {
+    case 0:
+        timing.stress = 1;
+        position = 50;
+        digit = timing.pattern[0];
+        return true;
+    case 2:
+        timing.stress = 3;
+        position = 80;
+        digit = timing.pattern[1];
+        return true;
+    case 3:
+        position = 50;
+        digit = timing.pattern[2];
+        return lastOfWord;
+    default:
+        return false;
+    }
+}
+
+std::string timedLine(const std::string &line, bool lastOfWord, Timing &timing,
+                      double durationFactor, double pitchFactor) {
+    std::string name;
+    const int32_t base = baseDuration(line, timing, name);
+    const int64_t ms = truncatedHundredth(double(base) * timing.percent * durationFactor);
+    state.currentName = name;
+    std::string timed = name + " " + std::to_string(ms);
+    int position = 0;
+    char digit = '5';
+    if (pitchPoint(timing, lastOfWord, position, digit) && digit >= '0' && digit <= '9') {
+        const int32_t percent = state.tabHertz[static_cast<size_t>(digit - '0')];
+        if (percent != 0)
+            timed += " " + std::to_string(position) + " " +
+                     std::to_string(truncatedHundredth(percent * pitchFactor * state.hertz));
+    }
+    return timed;
+}
+
+// Appends the line, with a transition phoneme first when the voice has no
+// diphone from the previous phoneme to this one.
+void appendChecked(LineList &out, const std::string &line, Timing &timing) {
+    const std::string &current = state.currentName;
+    if (!current.empty() && !hasDiphone(timing.previousName, current)) {
+        if (timing.previousName == "r2" && hasDiphone(timing.previousName, "_"))
+            out.push_back("_ 50");
+        else
+            out.push_back(hasDiphone(timing.previousName, "y") ? "y 50" : "_ 50");
+    }
+    if (!line.empty())
+        timing.previousName = current;
+    out.push_back(line);
+}
+
+} // namespace
+
+bool loadProsody(const std::string &path) {
+    state.durations.clear();
+    state.keywords.clear();
+    state.rules.clear();
+    state.hertz = DefaultHertz;
+    if (!platform::fileExists(path)) {
+        showMessage("Configura\347\343o da pros\363dia n\343o foi achada");
+        return false;
+    }
+    return readDurations(path) && readKeywords(path) && readPitchSettings(path);
+}
+
+bool loadDiphoneList(const std::string &path) {
+    freeDiphoneList();
+    const bool read = forEachLine(path, MaxLineLength, [](const std::string &raw) {
+        const std::string line = trimmed(raw);
+        if (line.empty() || line[0] == '!' || line[0] == '*' || line[0] == ';' ||
+            state.diphones.size() == MaxDiphones)
+            return;
+        state.diphones.push_back(diphoneOfLine(line));
+    });
+    std::sort(state.diphones.begin(), state.diphones.end(),
+              [](const std::string &a, const std::string &b) { return compareFolded(a, b) < 0; });
+    return read;
+}
+
+void freeDiphoneList() {
+    state.diphones.clear();
+    state.diphones.shrink_to_fit();
+}
+
+bool hasDiphone(const std::string &first, const std::string &second) {
+    return inDiphoneList(first + "-" + second);
+}
+
+std::string lookupKeyClass(const std::string &word) {
+    const std::string key = upperCased(word);
+    const auto found =
+        std::lower_bound(state.keywords.begin(), state.keywords.end(), key,
+                         [](const Keyword &entry, const std::string &k) { return entry.key < k; });
+    return found != state.keywords.end() && found->key == key ? found->wordClass : std::string();
+}
+
+int32_t lookupDuration(const std::string &name) {
+    for (const Duration &entry : state.durations)
+        if (entry.name == name)
+            return entry.ms;
+    return DefaultDurationMs;
+}
+
+LineList buildTokenList(const std::string &text) {
+    LineList tokens{"[--]"};
+    size_t pos = 0;
+    while (true) {
+        while (pos < text.size() && text[pos] == ' ')
+            ++pos;
+        if (pos == text.size())
+            return tokens;
+        std::string wordClass;
+        std::string token;
+        if (text.compare(pos, 2, "..") == 0) {
+            while (pos < text.size() && text[pos] == '.')
+                ++pos;
+            wordClass = ".-";
+            token = ".";
+        } else if (!isLetter(text[pos])) {
+            token = std::string(1, text[pos++]);
+            wordClass = token + token;
+        } else {
+            const size_t start = pos;
+            while (pos < text.size() && isLetter(text[pos]))
+                ++pos;
+            token = text.substr(start, pos - start);
+            wordClass = lookupKeyClass(token);
+            if (wordClass.empty())
+                wordClass = "XX";
+        }
+        tokens.push_back("[" + wordClass + "]" + token);
+        if (token[0] == '!' || token[0] == '.' || token[0] == '?')
+            tokens.push_back("[--]");
+    }
+}
+
+LineList assignPatterns(const LineList &tokens) {
+    const auto classOf = [&](size_t index) {
+        return index < tokens.size() && tokens[index].size() >= 3 ? tokens[index].substr(1, 2)
+                                                                  : std::string();
+    };
+    LineList patterns;
+    char rememberedDigit = '5';
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::array<std::string, 3> classes = {i > 0 ? classOf(i - 1) : std::string(),
+                                                    classOf(i), classOf(i + 1)};
+        std::string pattern = "555";
+        for (const PitchRule &rule : state.rules) {
+            bool matches = true;
+            for (size_t k = 0; k < classes.size(); ++k)
+                matches = matches && (rule.classes[k].empty() || rule.classes[k] == classes[k]);
+            if (matches) {
+                pattern = rule.pattern;
+                break;
+            }
+        }
+        if (pattern[0] == '?')
+            pattern[0] = rememberedDigit;
+        rememberedDigit = pattern[2];
+        patterns.push_back(pattern + "|" + (tokens[i].size() > 4 ? tokens[i].substr(4) : ""));
+    }
+    return patterns;
+}
+
+LineList applyProsody(const LineList &phonemes, double durationFactor, double pitchFactor) {
+    Timing timing;
+    LineList out;
+    for (size_t i = 0; i < phonemes.size(); ++i) {
+        std::string line = phonemes[i];
+        if (isTokenComment(line)) {
+            timing.pattern = line.substr(1, PatternLength);
+            line = ";" + line.substr(5);
+            timing.tokenLength = line.size();
+            timing.stress = 0;
+        } else if (line.empty()) {
+            timing.percent = 100;
+            state.currentName.clear();
+        } else if (line[0] != ';') {
+            const bool lastOfWord = i + 1 == phonemes.size() || phonemes[i + 1].empty();
+            line =
+                timedLine(unmarked(line, timing), lastOfWord, timing, durationFactor, pitchFactor);
+        }
+        appendChecked(out, line, timing);
+    }
+    return out;
+}
+
+} // namespace quelo
