@@ -7,7 +7,7 @@
 #include "game/game.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
-#include "platform/posix/posix_host.h"
+#include "platform/host_settings.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -76,7 +76,7 @@ int main(int argc, char **argv) {
         return usage(error.c_str());
     headless::reset();
     if (!options.config.empty())
-        posix_host::setConfigOverride(options.config);
+        platform::setConfigOverride(options.config);
     if (!headless::setKeyScript(options.keys, error))
         return usage(error.c_str());
     if (options.seeded)

@@ -15,7 +15,7 @@
 #include "app/module_start.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
-#include "platform/posix/posix_host.h"
+#include "platform/host_settings.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 #include "tradutor/diphone/native_voice.h"
@@ -169,7 +169,7 @@ int main(int argc, char **argv) {
     headless::reset();
     headless::setCloseWhenScriptEnds(false);
     if (!options.config.empty()) {
-        posix_host::setConfigOverride(options.config);
+        platform::setConfigOverride(options.config);
     }
     try {
         app::startModules();

@@ -5,7 +5,7 @@
 #include "app/module_start.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
-#include "platform/posix/posix_host.h"
+#include "platform/host_settings.h"
 #include "tradutor/diphone/native_voice.h"
 #include "tradutor/speech/speech.h"
 
@@ -37,7 +37,7 @@ std::string readFile(const std::string &path) {
 
 // 10,000 words in sentences of eight, from the game's word list.
 std::string defaultText() {
-    std::istringstream list(readFile(posix_host::driveRoot() + "/talvek/som/quibo2/galdrino.pal"));
+    std::istringstream list(readFile(platform::driveRoot() + "/talvek/som/quibo2/galdrino.pal"));
     std::vector<std::string> words;
     for (std::string w; std::getline(list, w);) {
         if (!w.empty() && w.back() == '\r')

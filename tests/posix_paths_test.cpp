@@ -1,7 +1,7 @@
 // The POSIX host's path mapping (platform/posix/paths.cpp) and platform::File.
 #include "platform/file.h"
+#include "platform/host_settings.h"
 #include "platform/platform.h"
-#include "platform/posix/posix_host.h"
 
 #include <gtest/gtest.h>
 
@@ -42,8 +42,8 @@ class PosixPaths : public ::testing::Test {
 protected:
     void SetUp() override {
         savedCwd_ = fs::current_path();
-        savedRoot_ = posix_host::driveRoot();
-        savedOverride_ = posix_host::configOverride();
+        savedRoot_ = platform::driveRoot();
+        savedOverride_ = platform::configOverride();
         savedRootEnv_ = getEnv("ZEBUNA_ROOT");
         savedWinEnv_ = getEnv("ZEBUNA_WINDIR");
         unsetenv("ZEBUNA_WINDIR");
@@ -66,18 +66,18 @@ protected:
         writeFile(root_ + "/Acentos/a\xe7\xe3o/x.txt", "x");
         writeFile(root_ + "/Sinais/\xd7", "times");
 
-        posix_host::setDriveRoot(root_);
-        posix_host::setWindowsDirectory("");
-        posix_host::setConfigOverride("");
+        platform::setDriveRoot(root_);
+        platform::setWindowsDirectory("");
+        platform::setConfigOverride("");
     }
 
     void TearDown() override {
         fs::current_path(savedCwd_);
         restoreEnv("ZEBUNA_ROOT", savedRootEnv_);
         restoreEnv("ZEBUNA_WINDIR", savedWinEnv_);
-        posix_host::setDriveRoot(savedRoot_);
-        posix_host::setWindowsDirectory("");
-        posix_host::setConfigOverride(savedOverride_);
+        platform::setDriveRoot(savedRoot_);
+        platform::setWindowsDirectory("");
+        platform::setConfigOverride(savedOverride_);
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
@@ -149,45 +149,45 @@ TEST_F(PosixPaths, RelativePathsStayRelative) {
 }
 
 TEST_F(PosixPaths, RootDirectoryAsDriveRoot) {
-    posix_host::setDriveRoot("/");
-    EXPECT_EQ(posix_host::driveRoot(), "/");
+    platform::setDriveRoot("/");
+    EXPECT_EQ(platform::driveRoot(), "/");
     EXPECT_EQ(platform::nativePath(std::string("c:") + root_ + "/talvek"), root_ + "/Talvek");
     EXPECT_EQ(platform::nativePath("c:\\"), "/");
     EXPECT_EQ(platform::windowsDirectory(), "/windows");
 }
 
 TEST_F(PosixPaths, DriveRootIsAbsoluteWithoutTrailingSlash) {
-    posix_host::setDriveRoot(root_ + "/Talvek/");
-    EXPECT_EQ(posix_host::driveRoot(), root_ + "/Talvek");
+    platform::setDriveRoot(root_ + "/Talvek/");
+    EXPECT_EQ(platform::driveRoot(), root_ + "/Talvek");
     fs::current_path(root_);
-    posix_host::setDriveRoot("Talvek/SOM/../SOM");
-    EXPECT_EQ(posix_host::driveRoot(), root_ + "/Talvek/SOM");
+    platform::setDriveRoot("Talvek/SOM/../SOM");
+    EXPECT_EQ(platform::driveRoot(), root_ + "/Talvek/SOM");
     fs::current_path("/");
-    EXPECT_EQ(posix_host::driveRoot(), root_ + "/Talvek/SOM");
+    EXPECT_EQ(platform::driveRoot(), root_ + "/Talvek/SOM");
 }
 
 TEST_F(PosixPaths, DriveRootDefaults) {
     setenv("ZEBUNA_ROOT", (root_ + "/Talvek").c_str(), 1);
-    posix_host::setDriveRoot("");
-    EXPECT_EQ(posix_host::driveRoot(), root_ + "/Talvek");
+    platform::setDriveRoot("");
+    EXPECT_EQ(platform::driveRoot(), root_ + "/Talvek");
     EXPECT_EQ(platform::windowsDirectory(), root_ + "/Talvek/windows");
 
     unsetenv("ZEBUNA_ROOT");
-    posix_host::setDriveRoot("");
+    platform::setDriveRoot("");
     const fs::path exe = fs::read_symlink("/proc/self/exe");
-    EXPECT_EQ(posix_host::driveRoot(),
+    EXPECT_EQ(platform::driveRoot(),
               (exe.parent_path().parent_path() / "share" / "galdrino").lexically_normal().string());
 }
 
 TEST_F(PosixPaths, WindowsDirectory) {
     EXPECT_EQ(platform::windowsDirectory(), root_ + "/windows");
     setenv("ZEBUNA_WINDIR", (root_ + "/Exact/").c_str(), 1);
-    posix_host::setWindowsDirectory("");
+    platform::setWindowsDirectory("");
     EXPECT_EQ(platform::windowsDirectory(), root_ + "/Exact");
-    posix_host::setWindowsDirectory(root_ + "/Acentos");
+    platform::setWindowsDirectory(root_ + "/Acentos");
     EXPECT_EQ(platform::windowsDirectory(), root_ + "/Acentos");
     unsetenv("ZEBUNA_WINDIR");
-    posix_host::setWindowsDirectory("");
+    platform::setWindowsDirectory("");
     EXPECT_EQ(platform::windowsDirectory(), root_ + "/windows");
     // the way readConfig builds the name
     EXPECT_TRUE(platform::fileExists(platform::windowsDirectory() + "\\ZEBUNA.INI"));
@@ -221,9 +221,9 @@ TEST_F(PosixPaths, ModuleFileName) {
 TEST_F(PosixPaths, ConfigOverride) {
     const std::string other = root_ + "/Exact/outro.ini";
     writeFile(other, "[S]\nk=override\n");
-    EXPECT_EQ(posix_host::configOverride(), "");
-    posix_host::setConfigOverride(other);
-    EXPECT_EQ(posix_host::configOverride(), other);
+    EXPECT_EQ(platform::configOverride(), "");
+    platform::setConfigOverride(other);
+    EXPECT_EQ(platform::configOverride(), other);
 
     const std::vector<std::string> overridden = {
         platform::windowsDirectory() + "\\ZEBUNA.INI",
@@ -245,19 +245,19 @@ TEST_F(PosixPaths, ConfigOverride) {
     EXPECT_FALSE(platform::fileExists("c:\\talvek\\ZEBUNA.INI"));
 
     // also when the Windows directory does not exist
-    posix_host::setWindowsDirectory(root_ + "/semjanelas");
+    platform::setWindowsDirectory(root_ + "/semjanelas");
     EXPECT_FALSE(platform::fileExists(root_ + "/semjanelas/OUTRO.INI"));
     EXPECT_TRUE(platform::fileExists(platform::windowsDirectory() + "\\ZEBUNA.INI"));
     EXPECT_EQ(platform::profileString("zebuna.ini", "s", "k", "", 80), "override");
 
     // a relative override is taken from the current directory when set
     fs::current_path(root_ + "/Exact");
-    posix_host::setConfigOverride("outro.ini");
+    platform::setConfigOverride("outro.ini");
     fs::current_path("/");
     EXPECT_EQ(platform::nativePath(platform::windowsDirectory() + "\\ZEBUNA.INI"), other);
 
-    posix_host::setConfigOverride("");
-    posix_host::setWindowsDirectory("");
+    platform::setConfigOverride("");
+    platform::setWindowsDirectory("");
     EXPECT_EQ(platform::nativePath("c:\\WINDOWS\\Zebuna.Ini"), root_ + "/windows/zebuna.ini");
     EXPECT_EQ(platform::profileString("ZEBUNA.INI", "S", "K", "", 80), "windows");
 }

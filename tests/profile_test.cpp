@@ -1,6 +1,6 @@
 // platform::profileString on the POSIX hosts (platform/posix/profile.cpp).
+#include "platform/host_settings.h"
 #include "platform/platform.h"
-#include "platform/posix/posix_host.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +19,22 @@ namespace {
 class Profile : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedRoot_ = posix_host::driveRoot();
-        savedOverride_ = posix_host::configOverride();
+        savedRoot_ = platform::driveRoot();
+        savedOverride_ = platform::configOverride();
         std::string pattern = (fs::temp_directory_path() / "zebprofileXXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         root_ = pattern;
         fs::create_directories(root_ + "/windows");
         fs::create_directories(root_ + "/Talvek");
-        posix_host::setDriveRoot(root_);
-        posix_host::setWindowsDirectory("");
-        posix_host::setConfigOverride("");
+        platform::setDriveRoot(root_);
+        platform::setWindowsDirectory("");
+        platform::setConfigOverride("");
     }
 
     void TearDown() override {
-        posix_host::setDriveRoot(savedRoot_);
-        posix_host::setWindowsDirectory("");
-        posix_host::setConfigOverride(savedOverride_);
+        platform::setDriveRoot(savedRoot_);
+        platform::setWindowsDirectory("");
+        platform::setConfigOverride(savedOverride_);
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
@@ -192,7 +192,7 @@ TEST_F(Profile, WhereTheFileIsLookedUp) {
     EXPECT_EQ(platform::profileString("c:\\talvek", "S", "K", "def", 80), "def");
     EXPECT_EQ(platform::profileString("", "S", "K", "def", 80), "def");
     // another Windows directory
-    posix_host::setWindowsDirectory(root_ + "/Talvek");
+    platform::setWindowsDirectory(root_ + "/Talvek");
     EXPECT_EQ(platform::profileString("outro.ini", "S", "K", "", 80), "outro");
 }
 

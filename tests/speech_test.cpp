@@ -2,8 +2,8 @@
 // the speech layer, recordings and the native path of speakText.
 #include "console/console.h"
 #include "platform/headless/headless.h"
+#include "platform/host_settings.h"
 #include "platform/platform.h"
-#include "platform/posix/posix_host.h"
 #include "tests/test_support.h"
 #include "tradutor/diphone/native_voice.h"
 #include "tradutor/speech/config.h"
@@ -87,8 +87,8 @@ struct DirectoryGuard {
     std::filesystem::path cwd = std::filesystem::current_path();
     ~DirectoryGuard() {
         std::filesystem::current_path(cwd);
-        posix_host::setWindowsDirectory("");
-        posix_host::setConfigOverride("");
+        platform::setWindowsDirectory("");
+        platform::setConfigOverride("");
     }
 };
 
@@ -97,8 +97,8 @@ TEST_F(ConfigTest, FileInTheStartDirectoryWhenTheWindowsDirectoryHasNone) {
     test_support::writeFile(dir.file("start/ZEBUNA.INI"), "[T]\r\nA=inicio\r\n");
     test_support::makeDirectories(dir.file("windows"));
     start("");
-    posix_host::setConfigOverride("");
-    posix_host::setWindowsDirectory(dir.file("windows"));
+    platform::setConfigOverride("");
+    platform::setWindowsDirectory(dir.file("windows"));
     std::filesystem::current_path(dir.file("start"));
     speech::moduleStart(); // records the start directory
     EXPECT_EQ(speech::readConfig("T", "A"), "inicio");

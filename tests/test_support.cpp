@@ -1,7 +1,7 @@
 #include "tests/test_support.h"
 
 #include "app/module_start.h"
-#include "platform/posix/posix_host.h"
+#include "platform/host_settings.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -72,8 +72,8 @@ void startMachine(const std::string &root, const std::string &iniPath,
                   const std::string &keyScript) {
     headless::reset();
     headless::setCloseWhenScriptEnds(false);
-    posix_host::setDriveRoot(root);
-    posix_host::setConfigOverride(iniPath);
+    platform::setDriveRoot(root);
+    platform::setConfigOverride(iniPath);
     std::string error;
     if (!headless::setKeyScript(keyScript, error))
         throw std::runtime_error(error);

@@ -1,9 +1,9 @@
 // Path mapping of the POSIX hosts: Windows paths of the program onto the
 // native file system, with a drive root, a Windows directory, case-blind
 // lookup of names and the ZEBUNA.INI override.
+#include "platform/host_settings.h"
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
-#include "platform/posix/posix_host.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -137,9 +137,9 @@ std::string mapPath(const std::string &path) {
         // "X:\dir" is the drive root; "X:dir" is relative to the current
         // directory (every drive letter is the current drive).
         if (!rest.empty() && rest[0] == '/')
-            base = posix_host::driveRoot();
+            base = platform::driveRoot();
     } else if (path[0] == '\\') {
-        base = posix_host::driveRoot();
+        base = platform::driveRoot();
     } else if (s[0] == '/') {
         base = "/";
     }
@@ -177,7 +177,7 @@ bool isOverridden(const std::string &native) {
 
 } // namespace
 
-namespace posix_host {
+namespace platform {
 
 void setDriveRoot(const std::string &directory) {
     explicitRoot = directory.empty() ? std::string() : absoluteDirectory(directory);
@@ -216,10 +216,6 @@ void setConfigOverride(const std::string &file) {
 std::string configOverride() {
     return overrideFile;
 }
-
-} // namespace posix_host
-
-namespace platform {
 
 std::string nativePath(const std::string &path) {
     std::string native = mapPath(path);
@@ -261,7 +257,7 @@ std::string windowsDirectory() {
     }
     if (!envWinDir.empty())
         return envWinDir;
-    return join(posix_host::driveRoot(), "windows");
+    return join(platform::driveRoot(), "windows");
 }
 
 std::string moduleFileName() {

@@ -1,5 +1,6 @@
-// Paths on Windows are used as they are: the program's own paths are
-// Windows paths. The directories come from the system.
+// Paths on Windows are used as they are, the program's own paths being
+// Windows paths, unless the host settings say otherwise (win32_host.h). The
+// directories come from the system.
 #include "platform/platform.h"
 #include "platform/win32/win32_host.h"
 
@@ -28,14 +29,22 @@ template <typename Call> std::string fromSystem(Call call) {
 
 } // namespace
 
+namespace win32_host {
+
+std::string systemWindowsDirectory() {
+    return fromSystem([](char *buffer, DWORD size) { return GetWindowsDirectoryA(buffer, size); });
+}
+
+} // namespace win32_host
+
 namespace platform {
 
 std::string nativePath(const std::string &path) {
-    return path;
+    return win32_host::systemPath(path);
 }
 
 bool fileExists(const std::string &path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesA(win32_host::systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -44,11 +53,11 @@ std::string currentDirectory() {
 }
 
 bool setCurrentDirectory(const std::string &path) {
-    return !path.empty() && SetCurrentDirectoryA(path.c_str()) != 0;
+    return !path.empty() && SetCurrentDirectoryA(win32_host::systemPath(path).c_str()) != 0;
 }
 
 std::string windowsDirectory() {
-    return fromSystem([](char *buffer, DWORD size) { return GetWindowsDirectoryA(buffer, size); });
+    return win32_host::windowsDirectory();
 }
 
 // GetModuleFileNameA fills the whole buffer (and returns its size) when the
