@@ -1,0 +1,190 @@
+// The engine front: the order of the initialisation steps and of the stages
+// of an utterance, the output file and shutdown.
+#include "tradutor/quelo/engine.h"
+
+#include "tradutor/quelo/mbrola_driver.h"
+#include "tradutor/quelo/normalise.h"
+#include "tradutor/quelo/rules.h"
+#include "tradutor/speech/wave_player.h"
+
+#include <array>
+
+namespace quelo {
+namespace {
+
+constexpr const char *DatabaseKey = "SOFTWARE\\TCTS\\Mbrola\\databases\\";
+constexpr const char *DefaultDatabasePath = "c:\\talvek\\quelotts\\br4";
+
+struct Engine {
+    std::string outputFileName;
+    bool writingToFile = false;
+    std::string errorText;
+    double pitchFactor = 1.0;
+    double durationFactor = 1.0;
+    platform::File output;
+    bool ready = false;
+};
+
+Engine engine;
+
+std::string orDefault(const std::string &value, const char *fallback) {
+    return value.empty() ? std::string(fallback) : value;
+}
+
+bool fail(const std::string &message) {
+    engine.errorText = message.substr(0, MaxErrorText);
+    return false;
+}
+
+std::string databasePath(const std::string &database) {
+    std::string path = database;
+    std::string value;
+    if (readRegistryString(platform::RegistryRoot::LocalMachine, DatabaseKey + database + "\\",
+                           value))
+        path = value;
+    return path.empty() ? std::string(DefaultDatabasePath) : path;
+}
+
+bool writeHeader(platform::File &file, uint32_t dataLength) {
+    std::array<uint8_t, wave::HeaderSize> header{};
+    buildMbrolaHeader(header.data(), dataLength);
+    return file.write(header.data(), header.size()) == header.size();
+}
+
+bool openOutputFile() {
+    if (engine.outputFileName.empty()) {
+        engine.writingToFile = false;
+        return true;
+    }
+    if (!engine.output.open(engine.outputFileName, "wb"))
+        return fail("Arquivo de sa\355da n\343o pode ser criado");
+    if (!writeHeader(engine.output, 0)) {
+        engine.output.close();
+        return fail("Arquivo de sa\355da n\343o pode ser criado");
+    }
+    engine.writingToFile = true;
+    return true;
+}
+
+// The header rewritten with the length of everything appended after it.
+void finishOutputFile() {
+    engine.output.close();
+    platform::File file;
+    if (!file.open(engine.outputFileName, "r+b"))
+        return;
+    const int64_t size = file.size();
+    if (size >= static_cast<int64_t>(wave::HeaderSize) && file.seek(0))
+        writeHeader(file, static_cast<uint32_t>(size - static_cast<int64_t>(wave::HeaderSize)));
+}
+
+bool isBlankOrControl(char c) {
+    return static_cast<uint8_t>(c) <= ' ';
+}
+
+} // namespace
+
+void queloSetOutputFile(const std::string &fileName) {
+    engine.outputFileName = fileName;
+}
+
+bool queloLoadData(const std::string &rules, const std::string &exceptions,
+                   const std::string &abbreviations, const std::string &prosody,
+                   const std::string &diphones) {
+    engine.ready = false;
+    freeNrlRules();
+    freeDiphoneList();
+    if (!loadNrlRules(orDefault(rules, "portug.nrl")) ||
+        !loadNrlExceptions(orDefault(exceptions, "portug.exc")))
+        return fail("Erro na base de dados de portugu\352s");
+    if (!loadAbbreviations(orDefault(abbreviations, "portug.abr")))
+        return fail("Erro no arquivo de abreviaturas");
+    if (!loadProsody(orDefault(prosody, "portug.pro")) ||
+        !loadDiphoneList(orDefault(diphones, "portug.dfn")))
+        return fail("Erro no arquivo de pros\363dia");
+    engine.ready = true;
+    return true;
+}
+
+bool queloInit(const std::string &database, const std::string &rules, const std::string &exceptions,
+               const std::string &abbreviations, const std::string &prosody,
+               const std::string &diphones) {
+    engine.ready = false;
+    if (!loadMbrola())
+        return false;
+    const std::string path = databasePath(orDefault(database, "br4"));
+    if (!initMbrola(platform::nativePath(path)))
+        return false;
+    setMbrolaNoError();
+    if (!queloLoadData(rules, exceptions, abbreviations, prosody, diphones))
+        return false;
+    engine.ready = openOutputFile();
+    return engine.ready;
+}
+
+void queloSetFactors(double durationFactor, double pitchFactor) {
+    engine.durationFactor = durationFactor;
+    engine.pitchFactor = pitchFactor;
+}
+
+LineList queloPipeline(const std::string &text, Stage stage) {
+    const LineList tokens = buildTokenList(normaliseText(text));
+    if (stage == Stage::Tokens)
+        return tokens;
+    const LineList patterns = assignPatterns(tokens);
+    if (stage == Stage::Patterns)
+        return patterns;
+    const LineList phonemes = phonetise(patterns);
+    if (stage == Stage::Phonemes)
+        return phonemes;
+    return applyProsody(phonemes, engine.durationFactor, engine.pitchFactor);
+}
+
+bool queloSpeak(const std::string &text) {
+    size_t first = 0;
+    while (first < text.size() && isBlankOrControl(text[first]))
+        ++first;
+    if (first == text.size())
+        return true;
+    if (!engine.ready || !mbrolaLoaded())
+        return false;
+    return sendUtterance(queloPipeline(text, Stage::Lines),
+                         engine.writingToFile ? &engine.output : nullptr);
+}
+
+bool queloIsPlaying() {
+    return !engine.writingToFile && wave::isWavePlaying();
+}
+
+void queloStop() {
+    if (!engine.writingToFile)
+        wave::stopWave();
+}
+
+void queloClose() {
+    if (engine.writingToFile)
+        finishOutputFile();
+    engine.writingToFile = false;
+    engine.ready = false;
+    freeNrlRules();
+    freeDiphoneList();
+    closeMbrola();
+    unloadMbrola();
+}
+
+const std::string &queloErrorText() {
+    return engine.errorText;
+}
+
+bool readRegistryString(platform::RegistryRoot root, const std::string &path, std::string &text) {
+    const size_t split = path.rfind('\\');
+    if (split == std::string::npos)
+        return false;
+    platform::RegistryValue value;
+    if (!platform::readRegistryValue(root, path.substr(0, split), path.substr(split + 1), value) ||
+        value.type != platform::RegistryString)
+        return false;
+    text = value.data.empty() ? std::string() : value.data.substr(0, value.data.size() - 1);
+    return true;
+}
+
+} // namespace quelo
