@@ -1,0 +1,30 @@
+// Samples being built by overlap-add, addressed by their absolute index in
+// the output stream. Only samples below the "final" index are complete and
+// may be taken; taking them drops them from the buffer.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace mbrsynth {
+
+class OutputBuffer {
+public:
+    void add(int64_t index, float value);
+    void markFinal(int64_t index); // never moves back
+    // Drops every sample from `index` on (the end of an utterance).
+    void cutAt(int64_t index);
+    size_t finalCount() const;
+    // Takes up to out.size() final samples, scaled by gain and clipped.
+    size_t take(std::span<int16_t> out, float gain);
+    // Restarts the stream at `index`, empty.
+    void restartAt(int64_t index);
+
+private:
+    int64_t base_ = 0; // absolute index of samples_[0]
+    int64_t final_ = 0;
+    std::vector<float> samples_;
+};
+
+} // namespace mbrsynth

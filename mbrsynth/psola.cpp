@@ -1,0 +1,89 @@
+#include "mbrsynth/psola.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace mbrsynth {
+namespace {
+
+constexpr uint32_t kMinReach = 4;
+
+GrainMark markAt(const VoiceData &voice, const Diphone &unit, uint32_t k, uint32_t maxReach) {
+    const PitchMark *marks = voice.marks.data() + unit.markStart;
+    const uint32_t pos = marks[k].position;
+    const uint32_t before = k > 0 ? pos - marks[k - 1].position : 0;
+    const uint32_t after = k + 1 < unit.markCount ? marks[k + 1].position - pos : 0;
+    const uint32_t fallback = std::max({before, after, kMinReach});
+    GrainMark mark;
+    mark.unit = &unit;
+    mark.position = pos;
+    mark.left = std::clamp(before ? before : fallback, kMinReach, maxReach);
+    mark.right = std::clamp(after ? after : fallback, kMinReach, maxReach);
+    mark.voiced = marks[k].voiced;
+    return mark;
+}
+
+// Index range [first, last) of the unit's marks inside the half.
+std::pair<uint32_t, uint32_t> marksInside(const VoiceData &voice, const UnitHalf &half) {
+    const PitchMark *begin = voice.marks.data() + half.unit->markStart;
+    const PitchMark *end = begin + half.unit->markCount;
+    const auto byPosition = [](const PitchMark &m, uint32_t p) { return m.position < p; };
+    const PitchMark *first = std::lower_bound(begin, end, half.from, byPosition);
+    const PitchMark *last = std::lower_bound(first, end, half.to, byPosition);
+    return {static_cast<uint32_t>(first - begin), static_cast<uint32_t>(last - begin)};
+}
+
+float window(int64_t offset, uint32_t reach) {
+    const double phase = std::numbers::pi * static_cast<double>(offset) / reach;
+    return static_cast<float>(0.5 * (1.0 + std::cos(phase)));
+}
+
+} // namespace
+
+std::optional<GrainMark> nearestMark(const VoiceData &voice, const UnitHalf &half, double position,
+                                     uint32_t maxReach) {
+    if (!half.unit || half.unit->markCount == 0) {
+        return std::nullopt;
+    }
+    auto [first, last] = marksInside(voice, half);
+    if (first == last) {
+        first = 0;
+        last = half.unit->markCount;
+    }
+    const PitchMark *marks = voice.marks.data() + half.unit->markStart;
+    uint32_t best = first;
+    double bestDistance = std::abs(marks[first].position - position);
+    for (uint32_t k = first + 1; k < last; ++k) {
+        const double distance = std::abs(marks[k].position - position);
+        if (distance >= bestDistance) {
+            break; // marks ascend, so distances only grow from here
+        }
+        best = k;
+        bestDistance = distance;
+    }
+    return markAt(voice, *half.unit, best, maxReach);
+}
+
+std::optional<GrainMark> edgeMark(const VoiceData &voice, const UnitHalf &half, bool atEnd,
+                                  uint32_t maxReach) {
+    const double edge = atEnd ? static_cast<double>(half.to) : static_cast<double>(half.from);
+    return nearestMark(voice, half, edge, maxReach);
+}
+
+void overlapAdd(OutputBuffer &out, int64_t centre, const VoiceData &voice, const GrainMark &mark,
+                float weight) {
+    const int16_t *samples = voice.samples.data() + mark.unit->sampleStart;
+    const int64_t count = mark.unit->sampleCount;
+    for (int64_t k = -static_cast<int64_t>(mark.left) + 1; k < static_cast<int64_t>(mark.right);
+         ++k) {
+        const int64_t source = mark.position + k;
+        if (source < 0 || source >= count) {
+            continue;
+        }
+        const float shaped = samples[source] * window(k, k < 0 ? mark.left : mark.right);
+        out.add(centre + k, shaped * weight);
+    }
+}
+
+} // namespace mbrsynth

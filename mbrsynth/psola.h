@@ -1,0 +1,45 @@
+// Pitch-synchronous overlap-add: one grain is one period of a unit around a
+// pitch mark, shaped by a raised-cosine window that reaches from the mark
+// before to the mark after, and added to the output centred on a synthesis
+// mark. Spacing the synthesis marks by the wanted period sets the pitch;
+// choosing which analysis mark each one takes sets the timing.
+#pragma once
+
+#include "mbrsynth/output_buffer.h"
+#include "mbrsynth/voice_db.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace mbrsynth {
+
+// One half of a unit: the samples [from, to) of `unit`.
+struct UnitHalf {
+    const Diphone *unit = nullptr;
+    uint32_t from = 0;
+    uint32_t to = 0;
+    uint32_t length() const { return to - from; }
+};
+
+struct GrainMark {
+    const Diphone *unit = nullptr;
+    uint32_t position = 0; // inside the unit
+    uint32_t left = 0;     // window reach before and after the mark
+    uint32_t right = 0;
+    bool voiced = false;
+};
+
+// The unit's mark nearest to `position` among those inside the half (or
+// nearest overall when the half holds none); nothing for a unit without marks.
+std::optional<GrainMark> nearestMark(const VoiceData &voice, const UnitHalf &half, double position,
+                                     uint32_t maxReach);
+
+// The half's mark closest to its joining edge: its last for a left half that
+// ends at the join (atEnd), its first otherwise.
+std::optional<GrainMark> edgeMark(const VoiceData &voice, const UnitHalf &half, bool atEnd,
+                                  uint32_t maxReach);
+
+void overlapAdd(OutputBuffer &out, int64_t centre, const VoiceData &voice, const GrainMark &mark,
+                float weight);
+
+} // namespace mbrsynth
