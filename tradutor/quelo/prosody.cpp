@@ -389,7 +389,11 @@ void appendChecked(LineList &out, const std::string &line, Timing &timing) {
         else
             out.push_back(hasDiphone(timing.previousName, "y") ? "y 50" : "_ 50");
     }
-    if (!line.empty())
+    // Only a phoneme moves the previous name on: a word's comment line, which
+    // follows the empty line that cleared the current name, leaves it at the
+    // last phoneme before, so the next word's first diphone is checked
+    // across the word boundary.
+    if (!line.empty() && !current.empty())
         timing.previousName = current;
     out.push_back(line);
 }
