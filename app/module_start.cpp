@@ -1,6 +1,7 @@
 #include "app/module_start.h"
 
 #include "console/console.h"
+#include "tradutor/servers/server.h"
 #include "tradutor/speech/speech.h"
 #include "tradutor/speech/wave_player.h"
 
@@ -9,6 +10,7 @@ namespace app {
 void startModules() {
     console::moduleStart();
     wave::moduleStart();
+    servers::moduleStart();
     speech::moduleStart();
 }
 

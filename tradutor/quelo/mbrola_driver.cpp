@@ -7,13 +7,6 @@
 #include <array>
 #include <cstring>
 
-// The library's calling convention: stdcall on 32-bit Windows.
-#if defined(_WIN32) && defined(__i386__)
-#define ZEB_MBR_CALL __stdcall
-#else
-#define ZEB_MBR_CALL
-#endif
-
 namespace quelo {
 namespace {
 

@@ -9,6 +9,13 @@
 #include <string>
 #include <vector>
 
+// The library's calling convention: stdcall on 32-bit Windows.
+#if defined(_WIN32) && defined(__i386__)
+#define ZEB_MBR_CALL __stdcall
+#else
+#define ZEB_MBR_CALL
+#endif
+
 namespace quelo {
 
 constexpr uint32_t MbrolaRate = 16000;

@@ -8,6 +8,9 @@
 
 namespace servers {
 
+// Reads the built-in engine's file set; runs before the façade's start.
+void moduleStart();
+
 // Starts the server of `kind`; false when it cannot be started, after which
 // the other operations must not be used. An empty output file speaks to the
 // sound device.

@@ -1,0 +1,350 @@
+// The built-in engine's front and its MBROLA driver, against a scripted fake
+// synthesizer library served in-process under the name "mbrola.dll".
+#include "app/module_start.h"
+#include "platform/cp1252.h"
+#include "platform/file.h"
+#include "platform/headless/headless.h"
+#include "platform/inprocess_library.h"
+#include "tests/test_support.h"
+#include "tradutor/quelo/engine.h"
+#include "tradutor/quelo/mbrola_driver.h"
+#include "tradutor/speech/wave_player.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using test_support::TempDir;
+using Calls = std::vector<std::string>;
+
+// The fake synthesizer: every call is logged; each written line yields
+// `samplesPerLine` samples, handed out at most `readLimit` at a time.
+struct FakeMbrola {
+    Calls calls;
+    std::string initPath;
+    int initResult = 0;
+    size_t samplesPerLine = 100;
+    int readLimit = 16000;
+    std::string failingLine; // a write containing it reports an error
+    int lastError = 0;
+    size_t pending = 0;
+    bool failReads = false;
+};
+
+FakeMbrola fake;
+
+int ZEB_MBR_CALL fakeInit(char *path) {
+    fake.calls.push_back("init");
+    fake.initPath = path;
+    return fake.initResult;
+}
+int ZEB_MBR_CALL fakeWrite(char *text) {
+    std::string line(text);
+    fake.calls.push_back("write " + line.substr(0, line.size() - 2));
+    if (!line.ends_with("\r\n"))
+        fake.calls.push_back("no CR LF");
+    fake.lastError = !fake.failingLine.empty() && line.find(fake.failingLine) != std::string::npos;
+    fake.pending += fake.samplesPerLine;
+    return 0;
+}
+int ZEB_MBR_CALL fakeFlush() {
+    fake.calls.push_back("flush");
+    return 0;
+}
+int ZEB_MBR_CALL fakeRead(short *buffer, int wanted) {
+    if (fake.failReads) {
+        fake.calls.push_back("read failed");
+        fake.lastError = 1;
+        return -1;
+    }
+    const size_t count =
+        std::min({fake.pending, static_cast<size_t>(wanted), static_cast<size_t>(fake.readLimit)});
+    for (size_t i = 0; i < count; ++i)
+        buffer[i] = static_cast<short>(1000 + i % 7);
+    fake.pending -= count;
+    fake.calls.push_back("read " + std::to_string(count));
+    return static_cast<int>(count);
+}
+void ZEB_MBR_CALL fakeClose() {
+    fake.calls.push_back("close");
+}
+int ZEB_MBR_CALL fakeReset() {
+    fake.calls.push_back("reset");
+    fake.pending = 0;
+    fake.lastError = 0;
+    return 0;
+}
+int ZEB_MBR_CALL fakeLastError() {
+    return fake.lastError;
+}
+void ZEB_MBR_CALL fakeSetNoError(int on) {
+    fake.calls.push_back("noerror " + std::to_string(on));
+}
+int ZEB_MBR_CALL fakeUnused() {
+    fake.calls.push_back("unused entry called");
+    return 0;
+}
+
+std::map<std::string, void *> fakeEntries() {
+    std::map<std::string, void *> entries;
+    for (const char *name :
+         {"init_rename_MBR", "readtype_MBR", "lastErrorStr_MBR", "getNoError_MBR", "setFreq_MBR",
+          "getFreq_MBR", "setVolumeRatio_MBR", "getVolumeRatio_MBR", "getVersion_MBR",
+          "getDatabaseInfo_MBR", "setParser_MBR", "init_Phone", "reset_Phone", "close_Phone",
+          "appendf0_Phone"})
+        entries[name] = reinterpret_cast<void *>(&fakeUnused);
+    entries["init_MBR"] = reinterpret_cast<void *>(&fakeInit);
+    entries["write_MBR"] = reinterpret_cast<void *>(&fakeWrite);
+    entries["flush_MBR"] = reinterpret_cast<void *>(&fakeFlush);
+    entries["read_MBR"] = reinterpret_cast<void *>(&fakeRead);
+    entries["close_MBR"] = reinterpret_cast<void *>(&fakeClose);
+    entries["reset_MBR"] = reinterpret_cast<void *>(&fakeReset);
+    entries["lastError_MBR"] = reinterpret_cast<void *>(&fakeLastError);
+    entries["setNoError_MBR"] = reinterpret_cast<void *>(&fakeSetNoError);
+    return entries;
+}
+
+void serveFake(const std::string &missingEntry = "") {
+    auto entries = fakeEntries();
+    entries.erase(missingEntry);
+    platform::registerInProcessLibrary("MBROLA.DLL", [entries](const char *name) -> void * {
+        const auto found = entries.find(name);
+        return found == entries.end() ? nullptr : found->second;
+    });
+}
+
+// Small data files: every letter is its own phoneme.
+void writeData(const TempDir &dir) {
+    std::string rules;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        rules += std::string("(") + c + ")=" + static_cast<char>(c + 32) + "|\r\n";
+    test_support::writeFile(dir.file("t.nrl"), rules);
+    test_support::writeFile(dir.file("t.exc"), "");
+    test_support::writeFile(dir.file("t.abr"), "SR=senhor\r\n");
+    test_support::writeFile(dir.file("t.pro"),
+                            platform::utf8ToCp1252("[DURAÇÃO]\r\na=50\r\n"
+                                                   "[CHAVES]\r\n[PROSÓDIA]\r\nHERTZ=100\r\n"
+                                                   "TABHERTZ=0,10,20,30,40,50,60,70,80,90\r\n"));
+    std::string diphones;
+    for (const char *first : {"_", "a", "b", "c"})
+        for (const char *second : {"_", "a", "b", "c"})
+            diphones += std::string(first) + " " + second + "\r\n";
+    test_support::writeFile(dir.file("t.dfn"), diphones);
+}
+
+class QueloEngine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = FakeMbrola{};
+        test_support::writeFile(dir_.file("ZEBUNA.INI"), "[TRADUTOR]\r\n");
+        test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"));
+        serveFake();
+        writeData(dir_);
+        setenv("ZEBUNA_REGISTRY", dir_.file("registry.reg").c_str(), 1);
+        quelo::queloSetOutputFile("");
+    }
+    void TearDown() override {
+        quelo::queloClose();
+        quelo::queloSetOutputFile("");
+        quelo::queloSetFactors(1.0, 1.0);
+        platform::withdrawInProcessLibrary("mbrola.dll");
+        unsetenv("ZEBUNA_REGISTRY");
+        app::endModules();
+    }
+
+    bool init(const std::string &database = "", const std::string &abbreviations = "t.abr",
+              const std::string &diphones = "t.dfn") {
+        return quelo::queloInit(database, dir_.file("t.nrl"), dir_.file("t.exc"),
+                                dir_.file(abbreviations), dir_.file("t.pro"), dir_.file(diphones));
+    }
+    // The calls made since the last mark.
+    Calls callsSince(size_t mark) const {
+        return Calls(fake.calls.begin() + static_cast<long>(mark), fake.calls.end());
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(QueloEngine, InitialisesWithTheDatabaseAndSpeaksLineByLine) {
+    ASSERT_TRUE(init());
+    EXPECT_EQ(fake.calls, (Calls{"init", "noerror 1"}));
+    EXPECT_TRUE(fake.initPath.ends_with("br4")) << fake.initPath;
+    const size_t mark = fake.calls.size();
+    EXPECT_TRUE(quelo::queloSpeak("ab"));
+    // reset first; every line written with CR LF and read after; the empty
+    // line after a word is skipped; the utterance's last line is flushed.
+    EXPECT_EQ(
+        callsSince(mark),
+        (Calls{"reset",    "write ;",     "read 100", "read 0", "write _ 100 50 50", "read 100",
+               "read 0",   "write ;ab",   "read 100", "read 0", "write a 50 50 50",  "read 100",
+               "read 0",   "write b 100", "read 100", "read 0", "write _ 100",       "flush",
+               "read 100", "read 0"}));
+}
+
+TEST_F(QueloEngine, AFullReadIsFollowedByAnotherAndImagesHoldHalfASecond) {
+    ASSERT_TRUE(init());
+    fake.samplesPerLine = 20000;
+    headless::setAudioCapture(true);
+    const size_t mark = fake.calls.size();
+    quelo::queloSpeak("a");
+    const Calls calls = callsSince(mark);
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_EQ(Calls(calls.begin(), calls.begin() + 5),
+              (Calls{"reset", "write ;", "read 16000", "read 4000", "read 0"}));
+    // An image goes to the wave player before a read would bring it to
+    // 16000 bytes or more.
+    for (const auto &block : headless::capturedAudio())
+        EXPECT_LE(block.size(), 32000u);
+    quelo::queloStop();
+}
+
+TEST_F(QueloEngine, AShortUtteranceIsPaddedTo256Bytes) {
+    ASSERT_TRUE(init());
+    fake.samplesPerLine = 0;
+    headless::setAudioCapture(true);
+    quelo::sendUtterance({"a 10"}, nullptr);
+    fake.samplesPerLine = 10;
+    quelo::sendUtterance({"a 10"}, nullptr);
+    wave::stopWave();
+    const auto &blocks = headless::capturedAudio();
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].size(), 256u);
+    EXPECT_EQ(blocks[0][0], 1000 & 0xFF);
+    EXPECT_EQ(blocks[0][255], 0);
+}
+
+TEST_F(QueloEngine, ErrorsResetTheSynthesizerAndTheUtteranceGoesOn) {
+    ASSERT_TRUE(init());
+    fake.failingLine = "b 100";
+    const size_t mark = fake.calls.size();
+    EXPECT_FALSE(quelo::queloSpeak("ab"));
+    const Calls calls = callsSince(mark);
+    const auto failed = std::find(calls.begin(), calls.end(), "write b 100");
+    ASSERT_NE(failed, calls.end());
+    EXPECT_EQ(*(failed + 1), "reset");
+    EXPECT_EQ(calls.back(), "read 0");
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "flush"), calls.end());
+
+    fake.failingLine.clear();
+    fake.failReads = true;
+    EXPECT_FALSE(quelo::queloSpeak("a"));
+}
+
+TEST_F(QueloEngine, ALastEmptyLineIsWrittenAndFlushed) {
+    ASSERT_TRUE(init());
+    const size_t mark = fake.calls.size();
+    EXPECT_TRUE(quelo::sendUtterance({"a 50", "", "b 50", ""}, nullptr));
+    EXPECT_EQ(callsSince(mark),
+              (Calls{"reset", "write a 50", "read 100", "read 0", "write b 50", "read 100",
+                     "read 0", "write ", "flush", "read 100", "read 0"}));
+    EXPECT_NE(std::find(fake.calls.begin(), fake.calls.end(), "unused entry called") ==
+                  fake.calls.end(),
+              false);
+}
+
+TEST_F(QueloEngine, TheOutputFileIsAValidWaveFileAfterClose) {
+    quelo::queloSetOutputFile(dir_.file("out.wav"));
+    ASSERT_TRUE(init());
+    EXPECT_FALSE(quelo::queloIsPlaying());
+    quelo::queloStop();
+    fake.samplesPerLine = 1234;
+    EXPECT_TRUE(quelo::queloSpeak("ab"));
+    EXPECT_TRUE(quelo::queloSpeak("  "));
+    EXPECT_TRUE(quelo::queloSpeak("b"));
+    EXPECT_TRUE(headless::transcript().empty());
+    quelo::queloClose();
+    std::string wav;
+    ASSERT_TRUE(platform::readWholeFile(dir_.file("out.wav"), wav, 1 << 24));
+    ASSERT_GT(wav.size(), 44u);
+    const auto le32 = [&](size_t at) {
+        uint32_t v = 0;
+        std::memcpy(&v, wav.data() + at, 4);
+        return v;
+    };
+    const size_t data = wav.size() - 44;
+    EXPECT_EQ(data % (2 * 1234), 0u);
+    EXPECT_EQ(le32(40), data);
+    EXPECT_EQ(le32(4), data + 36);
+    EXPECT_EQ(le32(24), 16000u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(36, 4), "data");
+}
+
+TEST_F(QueloEngine, TheDatabaseComesFromTheRegistry) {
+    test_support::writeFile(dir_.file("registry.reg"),
+                            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TCTS\\Mbrola\\"
+                            "databases\\zbr1]\r\n@=\"c:\\\\vozes\\\\zbr1\"\r\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TCTS\\Mbrola\\databases\\vazia]\r\n"
+                            "@=\"\"\r\n");
+    ASSERT_TRUE(init("zbr1"));
+    EXPECT_EQ(fake.initPath, platform::nativePath("c:\\vozes\\zbr1"));
+    ASSERT_TRUE(init("VAZIA"));
+    EXPECT_EQ(fake.initPath, platform::nativePath("c:\\talvek\\quelotts\\br4"));
+    ASSERT_TRUE(init("nenhuma"));
+    EXPECT_TRUE(fake.initPath.ends_with("nenhuma"));
+
+    std::string text;
+    EXPECT_FALSE(quelo::readRegistryString(platform::RegistryRoot::LocalMachine, "semBarra", text));
+    EXPECT_TRUE(quelo::readRegistryString(platform::RegistryRoot::LocalMachine,
+                                          "software\\tcts\\mbrola\\databases\\ZBR1\\", text));
+    EXPECT_EQ(text, "c:\\vozes\\zbr1");
+}
+
+TEST_F(QueloEngine, FailuresOfEachStep) {
+    const std::string before = quelo::queloErrorText();
+    platform::withdrawInProcessLibrary("mbrola.dll");
+    EXPECT_FALSE(init());
+    serveFake("appendf0_Phone");
+    EXPECT_FALSE(init());
+    EXPECT_TRUE(fake.calls.empty());
+    serveFake();
+    fake.initResult = -1;
+    EXPECT_FALSE(init());
+    EXPECT_EQ(quelo::queloErrorText(), before);
+    EXPECT_FALSE(quelo::queloSpeak("a"));
+
+    fake.initResult = 0;
+    EXPECT_FALSE(init("", "absent.abr"));
+    EXPECT_EQ(platform::cp1252ToUtf8(quelo::queloErrorText()), "Erro no arquivo de abreviaturas");
+    EXPECT_FALSE(init("", "t.abr", "absent.dfn"));
+    EXPECT_EQ(platform::cp1252ToUtf8(quelo::queloErrorText()), "Erro no arquivo de prosódia");
+    EXPECT_FALSE(quelo::queloInit("", dir_.file("absent.nrl"), "", "", "", ""));
+    EXPECT_EQ(platform::cp1252ToUtf8(quelo::queloErrorText()),
+              "Erro na base de dados de português");
+    quelo::queloSetOutputFile(dir_.file("no/such/dir/out.wav"));
+    EXPECT_FALSE(init());
+    EXPECT_EQ(platform::cp1252ToUtf8(quelo::queloErrorText()),
+              "Arquivo de saída não pode ser criado");
+}
+
+TEST_F(QueloEngine, BlankTextsSpeakNothingAndTheWaveOptionsComeBack) {
+    ASSERT_TRUE(init());
+    const size_t mark = fake.calls.size();
+    EXPECT_TRUE(quelo::queloSpeak(""));
+    EXPECT_TRUE(quelo::queloSpeak(" \t\r\n "));
+    EXPECT_EQ(fake.calls.size(), mark);
+    wave::setSpeedUp(true);
+    wave::setCompression(true);
+    quelo::queloSpeak("a");
+    EXPECT_TRUE(wave::speedUp());
+    EXPECT_TRUE(wave::compression());
+    wave::setSpeedUp(false);
+    wave::setCompression(false);
+    quelo::queloStop();
+}
+
+TEST_F(QueloEngine, FactorsReachTheLines) {
+    ASSERT_TRUE(init());
+    quelo::queloSetFactors(0.6, 2.0);
+    const quelo::LineList lines = quelo::queloPipeline("a", quelo::Stage::Lines);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "a 30 50 100"), lines.end());
+}
+
+} // namespace
