@@ -502,4 +502,210 @@ TEST_F(QueloRules, PhonetiseUsesTheExceptionsAndTheStress) {
               (Lines{";555|da", "a", "", ";555|com", "o", "m", "", "__"}));
 }
 
+// ---- the shipped files ----
+
+const std::string ShippedDir = ZEB_SOURCE_DIR "/data/quelo/";
+
+const std::set<std::string> &phonemeSet() {
+    static const std::set<std::string> names = {
+        "_",  "a",  "e",  "E",  "i", "o", "O", "u", "a~", "e~", "i~", "o~", "u~", "w",
+        "y",  "w~", "y~", "p",  "b", "t", "d", "k", "g",  "tS", "dZ", "f",  "v",  "s",
+        "z",  "S",  "Z",  "m",  "n", "J", "l", "L", "r",  "R",  "r2", "s2"};
+    return names;
+}
+
+std::string stripMarks(std::string name) {
+    std::string plain;
+    for (const char c : name)
+        if (c != '>' && c != '\xa8')
+            plain += c;
+    return plain;
+}
+
+std::vector<std::string> fileLines(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> lines;
+    std::string line;
+    const std::string all = text.str();
+    size_t from = 0;
+    while (from < all.size()) {
+        const size_t end = all.find("\r\n", from);
+        EXPECT_NE(end, std::string::npos) << "a line of " << path << " without CR LF";
+        if (end == std::string::npos)
+            break;
+        lines.push_back(all.substr(from, end - from));
+        from = end + 2;
+    }
+    return lines;
+}
+
+TEST(QueloShippedRules, EveryRuleIsWellFormedAndOutputsOnlyKnownPhonemes) {
+    const std::vector<std::string> lines = fileLines(ShippedDir + "portug.nrl");
+    ASSERT_GT(lines.size(), 100u);
+    size_t rules = 0;
+    for (const std::string &line : lines) {
+        EXPECT_EQ(line.find('\n'), std::string::npos);
+        EXPECT_EQ(line.find('\r'), std::string::npos);
+        if (line.empty() || line[0] == ';')
+            continue;
+        ++rules;
+        const size_t open = line.find('(');
+        const size_t close = line.find(')');
+        const size_t equals = line.find('=', close);
+        ASSERT_TRUE(open != std::string::npos && close != std::string::npos &&
+                    equals != std::string::npos && open < close)
+            << line;
+        const size_t bar = line.find('|', equals);
+        const std::string output =
+            line.substr(equals + 1, (bar == std::string::npos ? line.size() : bar) - equals - 1);
+        EXPECT_LE(open, quelo::MaxRuleLeft) << line;
+        EXPECT_GE(close - open - 1, 1u) << line;
+        EXPECT_LE(close - open - 1, quelo::MaxRuleCentre) << line;
+        EXPECT_LE(equals - close - 1, quelo::MaxRuleRight) << line;
+        // Nothing of an output is cut.
+        EXPECT_LE(output.size(), quelo::UsedRuleOutput) << line;
+        if (output.empty())
+            continue;
+        EXPECT_NE(output.front(), '&') << line;
+        EXPECT_NE(output.back(), '&') << line;
+        size_t from = 0;
+        while (true) {
+            const size_t amp = output.find('&', from);
+            const std::string name = stripMarks(
+                output.substr(from, (amp == std::string::npos ? output.size() : amp) - from));
+            EXPECT_TRUE(phonemeSet().count(name)) << "'" << name << "' in " << line;
+            if (amp == std::string::npos)
+                break;
+            from = amp + 1;
+        }
+    }
+    ASSERT_TRUE(quelo::loadNrlRules(ShippedDir + "portug.nrl"));
+    EXPECT_EQ(quelo::nrlRuleCount(), rules);
+}
+
+TEST(QueloShippedRules, ExceptionsAreRespellingsOfLetters) {
+    const std::vector<std::string> lines = fileLines(ShippedDir + "portug.exc");
+    ASSERT_GT(lines.size(), 10u);
+    std::set<std::string> keys;
+    for (const std::string &line : lines) {
+        const size_t equals = line.find('=');
+        ASSERT_NE(equals, std::string::npos) << line;
+        const std::string key = line.substr(0, equals);
+        const size_t bar = line.find('|', equals);
+        const std::string replacement =
+            line.substr(equals + 1, (bar == std::string::npos ? line.size() : bar) - equals - 1);
+        EXPECT_TRUE(keys.insert(key).second) << "twice: " << line;
+        for (const std::string &part : {key, replacement}) {
+            ASSERT_FALSE(part.empty()) << line;
+            for (const char c : part) {
+                const auto code = static_cast<uint8_t>(c);
+                EXPECT_TRUE((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || code >= 192)
+                    << line;
+            }
+        }
+    }
+    ASSERT_TRUE(quelo::loadNrlExceptions(ShippedDir + "portug.exc"));
+    EXPECT_EQ(quelo::nrlExceptionCount(), lines.size());
+}
+
+// Every phoneme the shipped rules give for the words below is in the set,
+// and a few words of each kind come out as Brazilian speakers say them.
+class QueloShipped : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(quelo::loadNrlRules(ShippedDir + "portug.nrl"));
+        ASSERT_TRUE(quelo::loadNrlExceptions(ShippedDir + "portug.exc"));
+    }
+    void TearDown() override { quelo::freeNrlRules(); }
+
+    // The phonemes of a word as the engine makes them, marks dropped.
+    static std::string phonemes(const std::string &utf8) {
+        const std::string word = quelo::lookupException(quelo::upperCased(cp(utf8)));
+        const size_t stress = quelo::isUnstressedWord(word) ? 0 : quelo::findStress(word);
+        Lines list;
+        quelo::applyNrlRules(word, stress, list);
+        std::string text;
+        for (const std::string &line : list)
+            if (!line.empty())
+                text += (text.empty() ? "" : " ") + stripMarks(line);
+        return text;
+    }
+};
+
+TEST_F(QueloShipped, EveryLetterIsSpoken) {
+    // Each letter alone and between vowels gives phonemes of the set (h is
+    // silent, and so is u after q and g before e and i).
+    const std::string letters = cp("abcdefghijklmnopqrstuvwxyzáâãàçéêíóôõúü");
+    for (const char letter : letters) {
+        for (const std::string &word :
+             {std::string(1, letter), "a" + std::string(1, letter) + "a",
+              std::string(1, letter) + "e", "i" + std::string(1, letter)}) {
+            Lines list;
+            quelo::applyNrlRules(quelo::upperCased(word), 1, list);
+            size_t spoken = 0;
+            for (const std::string &line : list) {
+                if (line.empty())
+                    continue;
+                ++spoken;
+                EXPECT_TRUE(phonemeSet().count(stripMarks(line)))
+                    << "'" << line << "' in " << platform::cp1252ToUtf8(word);
+            }
+            if (letter != 'h') {
+                EXPECT_GT(spoken, 0u) << platform::cp1252ToUtf8(word);
+            }
+        }
+    }
+}
+
+TEST_F(QueloShipped, CommonWords) {
+    const struct {
+        const char *word;
+        const char *phonemes;
+    } cases[] = {
+        {"casa", "k a z a"},
+        {"carro", "k a R u"},
+        {"caro", "k a r u"},
+        {"rua", "R u a"},
+        {"honra", "o~ R a"},
+        {"porta", "p O r2 t a"},
+        {"mar", "m a r2"},
+        {"pasta", "p a s2 t a"},
+        {"mas", "m a y s2"},
+        {"filho", "f i L u"},
+        {"senhor", "s e J o r2"},
+        {"chave", "S a v i"},
+        {"cidade", "s i d a dZ i"},
+        {"tia", "tS i a"},
+        {"noite", "n o y tS i"},
+        {"sal", "s a w"},
+        {"canto", "k a~ t u"},
+        {"cama", "k a~ m a"},
+        {"mão", "m a~ w~"},
+        {"mãe", "m a~ y~"},
+        {"põe", "p o~ y~"},
+        {"bem", "b e~ y~"},
+        {"também", "t a~ b e~ y~"},
+        {"falam", "f a l a~ w~"},
+        {"guerra", "g E R a"},
+        {"água", "a g w a"},
+        {"quando", "k w a~ d u"},
+        {"que", "k i"},
+        {"aqui", "a k i"},
+        {"peixe", "p e y S i"},
+        {"exame", "e z a~ m i"},
+        {"táxi", "t a k s i"},
+        {"caça", "k a s a"},
+        {"gente", "Z e~ tS i"},
+        {"café", "k a f E"},
+        {"avó", "a v O"},
+        {"avô", "a v o"},
+        {"você", "v o s e"},
+        {"hoje", "o Z i"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(phonemes(c.word), c.phonemes) << c.word;
+}
+
 } // namespace

@@ -122,6 +122,40 @@ std::vector<std::string> unitsToPhones(const std::string &phonemes) {
     return phones;
 }
 
+std::vector<std::string> queloToPhones(const std::vector<std::string> &lines) {
+    std::vector<std::string> names;
+    for (const std::string &line : lines) {
+        std::string name;
+        for (const char c : line)
+            if (c != '>' && c != '\xa8')
+                name += c;
+        if (!name.empty())
+            names.push_back(name);
+    }
+    const auto voicedConsonant = [](const std::string &name) {
+        for (const char *voiced : {"b", "d", "g", "v", "z", "Z", "m", "n", "J", "dZ", "L"})
+            if (name == voiced)
+                return true;
+        return false;
+    };
+    std::vector<std::string> phones;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string &name = names[i];
+        const bool voicedNext = i + 1 < names.size() && voicedConsonant(names[i + 1]);
+        if (name == "r2")
+            phones.push_back(voicedNext ? "R" : "X");
+        else if (name == "s2")
+            phones.push_back(voicedNext ? "z" : "s");
+        else if (name == "y")
+            phones.push_back("j");
+        else if (name == "y~")
+            phones.push_back("j~");
+        else
+            phones.push_back(name);
+    }
+    return phones;
+}
+
 std::vector<std::string> splitPhones(const std::string &field) {
     std::vector<std::string> phones;
     std::string phone;

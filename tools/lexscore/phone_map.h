@@ -11,6 +11,14 @@ namespace lexscore {
 // m n J l L r R X. A letter recording (" /_c") becomes "_c".
 std::vector<std::string> unitsToPhones(const std::string &phonemes);
 
+// The phones of one word's phoneme lines from the built-in engine (Part 6.3),
+// in the reference set: the marks ">" and "\xa8" are dropped, y and y~ become
+// j and j~, the syllable-final r2 becomes R before a voiced consonant other
+// than l and X elsewhere, the syllable-final s2 becomes z before such a
+// consonant and s elsewhere (the reference's assimilations); empty lines are
+// left out.
+std::vector<std::string> queloToPhones(const std::vector<std::string> &lines);
+
 // Phones of a reference line's pronunciation field (separated by blanks).
 std::vector<std::string> splitPhones(const std::string &field);
 
