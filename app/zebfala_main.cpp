@@ -5,6 +5,12 @@
 //   zebfala [--config FILE] -w OUT.wav TEXT
 //                                         writes what speaking TEXT plays
 //   zebfala [--config FILE] TEXT          plays it through the sound device
+//   zebfala [--config FILE] --pho [--stage tokens|patterns|phonemes] TEXT
+//                                         prints the built-in engine's
+//                                         phoneme lines (or a stage before)
+//   zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT
+//                                         speaks TEXT with the built-in
+//                                         engine, or writes its output file
 //
 // TEXT is UTF-8 and is converted to Windows-1252. With -w the text is
 // spoken the way the program speaks free text (number words, letter
@@ -13,12 +19,16 @@
 // the whole is written as one 16-bit mono 22050 Hz WAV file. Without -w the
 // same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
+#include "console/console.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
 #include "platform/host_settings.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 #include "tradutor/diphone/native_voice.h"
+#include "tradutor/quelo/engine.h"
+#include "tradutor/servers/quelo_server.h"
+#include "tradutor/servers/server.h"
 #include "tradutor/speech/speech.h"
 #ifdef ZEB_HAVE_PCM_PLAYER
 #include "platform/sdl_player/pcm_player.h"
@@ -26,6 +36,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,18 +47,37 @@ constexpr uint32_t kOutputRate = 22050;
 // The speed the game speaks at.
 constexpr int32_t kSpeed = 3;
 
+constexpr int32_t kQueloKind = 3;
+
 struct Options {
     std::string config;
     std::string wavPath;
     bool phonemes = false;
+    bool queloLines = false;
+    bool queloEngine = false;
+    quelo::Stage stage = quelo::Stage::Lines;
     std::string text;
 };
+
+bool parseStage(std::string_view name, quelo::Stage &stage) {
+    if (name == "tokens")
+        stage = quelo::Stage::Tokens;
+    else if (name == "patterns")
+        stage = quelo::Stage::Patterns;
+    else if (name == "phonemes")
+        stage = quelo::Stage::Phonemes;
+    else
+        return false;
+    return true;
+}
 
 int usage(const std::string &message) {
     std::fprintf(stderr,
                  "%s\nusage: zebfala [--config FILE] -x TEXT\n"
                  "       zebfala [--config FILE] -w OUT.wav TEXT\n"
-                 "       zebfala [--config FILE] TEXT\n",
+                 "       zebfala [--config FILE] TEXT\n"
+                 "       zebfala [--config FILE] --pho [--stage tokens|patterns|phonemes] TEXT\n"
+                 "       zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT\n",
                  message.c_str());
     return 2;
 }
@@ -63,12 +93,26 @@ bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
             options.phonemes = true;
         } else if (arg == "-w" && hasValue) {
             options.wavPath = argv[++i];
+        } else if (arg == "--pho") {
+            options.queloLines = true;
+        } else if (arg == "--stage" && hasValue) {
+            if (!parseStage(argv[++i], options.stage)) {
+                error = "--stage is tokens, patterns or phonemes";
+                return false;
+            }
+        } else if (arg == "--engine" && hasValue) {
+            if (std::string_view(argv[++i]) != "quelo") {
+                error = "the only engine is quelo";
+                return false;
+            }
+            options.queloEngine = true;
         } else {
             break;
         }
     }
-    if (options.phonemes && !options.wavPath.empty()) {
-        error = "give -x or -w, not both";
+    if (options.phonemes + options.queloLines + options.queloEngine > 1 ||
+        ((options.phonemes || options.queloLines) && !options.wavPath.empty())) {
+        error = "give one of -x, --pho, --engine, and -w only with --engine or alone";
         return false;
     }
     if (i + 1 != argc) {
@@ -158,6 +202,56 @@ bool deliver(const wavkit::Sound &sound, const std::string &wavPath, std::string
 #endif
 }
 
+// The rate and pitch the game gives the speech server.
+int32_t serverSetting(const char *key) {
+    return std::atoi(speech::readConfig("SERVFALA", key).c_str());
+}
+
+// The built-in engine's lines for the text, with the data files and the
+// factors the game would start it with.
+int printQueloLines(const Options &options) {
+    const servers::QueloFileSet &files = servers::queloFileSet();
+    if (!quelo::queloLoadData(files.rules, files.exceptions, files.abbreviations, files.prosody,
+                              files.diphones)) {
+        std::fprintf(stderr, "zebfala: %s\n",
+                     platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
+        return 1;
+    }
+    servers::setQueloFactors(serverSetting("VELOCIDADE"), serverSetting("TOM"));
+    for (const std::string &line : quelo::queloPipeline(options.text, options.stage))
+        std::printf("%s\n", platform::cp1252ToUtf8(line).c_str());
+    return 0;
+}
+
+// Speaks through the speech-server dispatcher as the game does, or has the
+// engine write its output file.
+int speakWithQuelo(const Options &options) {
+    if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"), options.wavPath,
+                              kQueloKind)) {
+        std::fprintf(stderr, "zebfala: the built-in engine could not start%s%s\n",
+                     quelo::queloErrorText().empty() ? "" : ": ",
+                     platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
+        return 1;
+    }
+    headless::setAudioCapture(true);
+    const uint64_t startUs = headless::nowMs() * 1000;
+    servers::serverSpeak(options.text);
+    while (servers::serverBusy(0))
+        console::delayMs(10);
+    servers::serverClose();
+    if (!options.wavPath.empty())
+        return 0;
+    auto blocks = headless::capturedTimedAudio();
+    for (auto &block : blocks)
+        block.startUs -= startUs;
+    std::string error;
+    if (!deliver(layOut(blocks, headless::nowMs() * 1000 - startUs), "", error)) {
+        std::fprintf(stderr, "zebfala: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -173,6 +267,12 @@ int main(int argc, char **argv) {
     }
     try {
         app::startModules();
+        if (options.queloLines || options.queloEngine) {
+            const int status =
+                options.queloLines ? printQueloLines(options) : speakWithQuelo(options);
+            app::endModules();
+            return status;
+        }
         speech::initSpeech(kSpeed, "");
         if (options.phonemes) {
             std::printf("%s\n",

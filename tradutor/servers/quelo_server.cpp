@@ -53,11 +53,15 @@ const QueloFileSet &queloFileSet() {
     return fileSet;
 }
 
+void setQueloFactors(int32_t rate, int32_t pitch) {
+    quelo::queloSetFactors(0.8 - rate / 15.0, (pitch + 11) / 11.0);
+}
+
 bool queloServerStart(int32_t rate, int32_t pitch, const std::string &outputFile) {
     quelo::queloSetOutputFile(outputFile);
     const bool started = quelo::queloInit(fileSet.database, fileSet.rules, fileSet.exceptions,
                                           fileSet.abbreviations, fileSet.prosody, fileSet.diphones);
-    quelo::queloSetFactors(0.8 - rate / 15.0, (pitch + 11) / 11.0);
+    setQueloFactors(rate, pitch);
     return started;
 }
 

@@ -20,6 +20,9 @@ struct QueloFileSet {
 void readQueloFileSet();
 const QueloFileSet &queloFileSet();
 
+// The engine's duration and pitch factors from the server's rate and pitch.
+void setQueloFactors(int32_t rate, int32_t pitch);
+
 bool queloServerStart(int32_t rate, int32_t pitch, const std::string &outputFile);
 void queloServerSpeak(const std::string &text);
 bool queloServerBusy();
