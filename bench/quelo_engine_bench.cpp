@@ -1,0 +1,198 @@
+// Speed of the built-in engine:
+// - loading its five data files, and the whole initialisation with the
+//   synthesizer library and its voice;
+// - text to phoneme lines for a 10,000-word text, sentence by sentence and
+//   as one utterance, with the peak memory;
+// - synthesis of the same text into the engine's output file, as a
+//   real-time factor, against espeak-ng on the same text;
+// - the time from the start of an utterance to its first image handed to
+//   the wave player, for a one-word and a 200-word text.
+//   quelo-engine-bench [TEXT.txt]   (UTF-8; default: sentences of the game's words)
+#include "app/module_start.h"
+#include "bench/bench_support.h"
+#include "platform/cp1252.h"
+#include "platform/headless/headless.h"
+#include "platform/host_settings.h"
+#include "platform/inprocess_library.h"
+#include "tradutor/quelo/engine.h"
+#include "tradutor/quelo/mbrola_driver.h"
+#include "tradutor/servers/quelo_server.h"
+#include "tradutor/speech/wave_player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+const servers::QueloFileSet &files() {
+    return servers::queloFileSet();
+}
+
+bool loadData() {
+    return quelo::queloLoadData(files().rules, files().exceptions, files().abbreviations,
+                                files().prosody, files().diphones);
+}
+
+bool initEngine() {
+    return quelo::queloInit(files().database, files().rules, files().exceptions,
+                            files().abbreviations, files().prosody, files().diphones);
+}
+
+double medianMs(const std::vector<double> &times) {
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[sorted.size() / 2];
+}
+
+void timeLoading() {
+    std::vector<double> dataMs, initMs;
+    for (int run = 0; run < 7; ++run) {
+        auto start = Clock::now();
+        loadData();
+        dataMs.push_back(msSince(start));
+        start = Clock::now();
+        const bool initialised = initEngine();
+        initMs.push_back(msSince(start));
+        quelo::queloClose();
+        if (!initialised)
+            initMs.clear();
+    }
+    std::printf("loading the five data files: median %.2f ms of 7\n", medianMs(dataMs));
+    if (!initMs.empty())
+        std::printf("queloInit with the synthesizer and its voice: median %.2f ms of 7\n",
+                    medianMs(initMs));
+    else
+        std::printf("queloInit: the synthesizer library or its voice could not be loaded\n");
+}
+
+void timePipeline(const std::string &text, double words) {
+    const auto parts = bench::sentences(text);
+    const long rssBefore = bench::peakResidentKiB();
+    double cpu = bench::cpuSeconds();
+    size_t lines = 0;
+    for (const auto &sentence : parts)
+        lines += quelo::queloPipeline(sentence, quelo::Stage::Lines).size();
+    cpu = bench::cpuSeconds() - cpu;
+    const long rssSentences = bench::peakResidentKiB();
+    std::printf("text to phoneme lines, sentence by sentence: %.0f words, %zu lines in %.3f s "
+                "CPU: %.0f words/s; peak memory grew %ld KiB\n",
+                words, lines, cpu, words / cpu, rssSentences - rssBefore);
+    cpu = bench::cpuSeconds();
+    lines = quelo::queloPipeline(text, quelo::Stage::Lines).size();
+    cpu = bench::cpuSeconds() - cpu;
+    std::printf("text to phoneme lines, one utterance: %zu lines in %.3f s CPU: %.0f words/s; "
+                "peak memory grew %ld KiB for a text of %zu KiB\n",
+                lines, cpu, words / cpu, bench::peakResidentKiB() - rssSentences,
+                text.size() / 1024);
+}
+
+void timeSynthesis(const std::string &text, const std::string &utf8) {
+    const std::string wavPath = "/tmp/zeb-quelo-bench.wav";
+    quelo::queloSetOutputFile(wavPath);
+    if (!initEngine()) {
+        std::printf("synthesis: the synthesizer library or its voice could not be loaded\n");
+        quelo::queloSetOutputFile("");
+        return;
+    }
+    double cpu = bench::cpuSeconds();
+    for (const auto &sentence : bench::sentences(text))
+        quelo::queloSpeak(sentence);
+    quelo::queloClose();
+    cpu = bench::cpuSeconds() - cpu;
+    quelo::queloSetOutputFile("");
+    std::ifstream wav(wavPath, std::ios::binary | std::ios::ate);
+    const double audio = static_cast<double>(static_cast<long>(wav.tellg()) - 44) / 32000.0;
+    std::printf("synthesis into the output file: %.1f s of speech in %.3f s CPU: real-time "
+                "factor %.0f\n",
+                audio, cpu, audio / cpu);
+    double espeakCpu = 0, espeakAudio = 0;
+    if (bench::timeEspeak(utf8, espeakCpu, espeakAudio))
+        std::printf("espeak-ng -v pt-br -q -w: %.1f s of speech in %.3f s CPU: real-time factor "
+                    "%.0f; ratio (engine / espeak-ng): %.2f\n",
+                    espeakAudio, espeakCpu, espeakAudio / espeakCpu,
+                    (audio / cpu) / (espeakAudio / espeakCpu));
+}
+
+// The first image reaches the wave player while the utterance is still
+// being synthesized: its time is taken at the first read that follows it.
+struct FirstImage {
+    platform::LibraryHandle real = nullptr;
+    Clock::time_point start;
+    double ms = -1;
+};
+FirstImage firstImage;
+
+int ZEB_MBR_CALL timedRead(short *buffer, int wanted) {
+    if (firstImage.ms < 0 && !headless::capturedAudio().empty())
+        firstImage.ms = msSince(firstImage.start);
+    using ReadFn = int(ZEB_MBR_CALL *)(short *, int);
+    return reinterpret_cast<ReadFn>(platform::librarySymbol(firstImage.real, "read_MBR"))(buffer,
+                                                                                          wanted);
+}
+
+void timeFirstImage(const std::string &text, const char *label) {
+    firstImage.real = platform::loadLibrary("mbrola.dll");
+    if (!firstImage.real)
+        return;
+    platform::registerInProcessLibrary("mbrola.dll", [](const char *name) -> void * {
+        if (std::string(name) == "read_MBR")
+            return reinterpret_cast<void *>(&timedRead);
+        return platform::librarySymbol(firstImage.real, name);
+    });
+    if (initEngine()) {
+        headless::setAudioCapture(true);
+        firstImage.ms = -1;
+        firstImage.start = Clock::now();
+        quelo::queloSpeak(text);
+        const double wholeMs = msSince(firstImage.start);
+        if (firstImage.ms < 0)
+            firstImage.ms = wholeMs;
+        std::printf("first image to the wave player, %s: %.1f ms (whole utterance %.1f ms)\n",
+                    label, firstImage.ms, wholeMs);
+        quelo::queloStop();
+        headless::setAudioCapture(false);
+    }
+    quelo::queloClose();
+    platform::withdrawInProcessLibrary("mbrola.dll");
+    platform::freeLibrary(firstImage.real);
+}
+
+std::string firstWords(const std::string &text, size_t count) {
+    size_t pos = 0;
+    for (size_t n = 0; n < count && pos != std::string::npos; ++n)
+        pos = text.find(' ', pos + 1);
+    return text.substr(0, pos);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    headless::reset();
+    headless::setCloseWhenScriptEnds(false);
+    const std::string utf8 = argc > 1 ? bench::readFile(argv[1]) : bench::gameWordsText();
+    const std::string text = platform::utf8ToCp1252(utf8);
+    const auto words = static_cast<double>(bench::wordCount(utf8));
+    app::startModules();
+    timeLoading();
+    if (!loadData()) {
+        std::printf("the engine's data files could not be loaded: %s\n",
+                    platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
+        return 1;
+    }
+    servers::setQueloFactors(0, 0);
+    timePipeline(text, words);
+    timeSynthesis(text, utf8);
+    timeFirstImage(firstWords(text, 1), "one word");
+    timeFirstImage(firstWords(text, 200), "200 words");
+    return 0;
+}
