@@ -6,16 +6,28 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace test_support {
 
+// create_directory reports whether it made the directory, so a name that
+// another process took first is passed over. The path is kept with forward
+// slashes: on Windows the host maps only paths written with backslashes, the
+// program's own form, onto a drive root given in the settings.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zebtest-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary directory");
-    path_ = pattern;
+    const auto base = std::filesystem::temp_directory_path();
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto candidate = base / ("zebtest-" + std::to_string(random() % 1000000000u));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate.generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDir::~TempDir() {

@@ -2,6 +2,12 @@
 // programs' --config file standing for ZEBUNA.INI, and the drive root and
 // Windows directory that the tests give. By default the program's paths are
 // the system's own.
+//
+// A drive root works like a substituted drive: the program's paths written
+// from the root in its own form ("c:\dir", "\dir") lie below it, and the
+// directories the system reports below it are given back in that form.
+// Paths written with forward slashes (those the tests build) are left as
+// they are.
 #include "platform/host_settings.h"
 #include "platform/win32/win32_host.h"
 
@@ -31,6 +37,7 @@ std::string absolutePath(const std::string &file) {
     return std::string(buffer.data(), n);
 }
 
+// Without trailing separators, except the one of a drive's root ("c:\").
 std::string withoutTrailingSeparator(std::string path) {
     while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
         path.pop_back();
@@ -44,21 +51,44 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // The part of a program path below the drive root when it is written from
-// the root in the program's own form ("c:\dir\file" or "\dir\file"), else
-// nothing. Native paths given by the tests use forward slashes and stay as
-// they are.
+// the root in the program's own form, else nothing.
 bool belowDriveRoot(const std::string &path, std::string &rest) {
     const bool drive =
         path.size() >= 3 && IsCharAlphaA(path[0]) && path[1] == ':' && path[2] == '\\';
-    const bool rooted = path.size() >= 1 && path[0] == '\\' && (path.size() < 2 || path[1] != '\\');
+    const bool rooted = !path.empty() && path[0] == '\\' && (path.size() < 2 || path[1] != '\\');
     if (!drive && !rooted)
         return false;
     rest = path.substr(drive ? 3 : 1);
     return true;
 }
 
-// Whether a path names ZEBUNA.INI in the Windows directory, or is the bare
-// name that the profile functions look up there.
+// A program path on the system, without the --config file.
+std::string mapDrive(const std::string &path) {
+    std::string rest;
+    if (settings.driveRoot.empty() || !belowDriveRoot(path, rest))
+        return path;
+    return settings.driveRoot + "\\" + rest;
+}
+
+// A directory the system reports, as the program sees it.
+std::string programView(const std::string &directory) {
+    const std::string &root = settings.driveRoot;
+    if (root.empty() || directory.size() < root.size() ||
+        !equalIgnoringCase(std::string_view(directory).substr(0, root.size()), root))
+        return directory;
+    if (directory.size() == root.size())
+        return "C:\\";
+    if (directory[root.size()] != '\\' && directory[root.size()] != '/')
+        return directory;
+    return "C:\\" + directory.substr(root.size() + 1);
+}
+
+// The Windows directory on the system.
+std::string systemWindowsDirectory() {
+    return withoutTrailingSeparator(absolutePath(mapDrive(win32_host::windowsDirectory())));
+}
+
+// Whether a system path names ZEBUNA.INI in the Windows directory.
 bool namesWindowsIni(const std::string &path) {
     const size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos)
@@ -66,8 +96,8 @@ bool namesWindowsIni(const std::string &path) {
     if (!equalIgnoringCase(std::string_view(path).substr(slash + 1), IniName))
         return false;
     const std::string directory = withoutTrailingSeparator(path.substr(0, slash + 1));
-    return equalIgnoringCase(absolutePath(directory), withoutTrailingSeparator(absolutePath(
-                                                          win32_host::windowsDirectory())));
+    return equalIgnoringCase(withoutTrailingSeparator(absolutePath(directory)),
+                             systemWindowsDirectory());
 }
 
 } // namespace
@@ -101,28 +131,31 @@ namespace win32_host {
 
 std::string windowsDirectory() {
     if (!settings.windowsDirectory.empty())
-        return settings.windowsDirectory;
-    return systemWindowsDirectory();
+        return programView(settings.windowsDirectory);
+    return programView(reportedWindowsDirectory());
+}
+
+std::string currentDirectory() {
+    return programView(reportedCurrentDirectory());
 }
 
 std::string systemPath(const std::string &path) {
-    if (!settings.configFile.empty() && !path.empty() && namesWindowsIni(path))
+    const std::string mapped = mapDrive(path);
+    if (!settings.configFile.empty() && !mapped.empty() && namesWindowsIni(mapped))
         return settings.configFile;
-    std::string rest;
-    if (!settings.driveRoot.empty() && belowDriveRoot(path, rest))
-        return settings.driveRoot + "\\" + rest;
-    return path;
+    return mapped;
 }
 
 std::string profileFile(const std::string &file) {
-    const std::string mapped = systemPath(file);
-    if (mapped != file || file.find_first_of("\\/:") != std::string::npos)
-        return mapped;
+    if (file.find_first_of("\\/:") != std::string::npos)
+        return systemPath(file);
+    if (!settings.configFile.empty() && equalIgnoringCase(file, IniName))
+        return settings.configFile;
     // A bare name: the profile functions look in the system's Windows
-    // directory, so one given in the settings is named in full.
-    if (settings.windowsDirectory.empty())
+    // directory, so another one in effect is named in full.
+    if (settings.driveRoot.empty() && settings.windowsDirectory.empty())
         return file;
-    return withoutTrailingSeparator(settings.windowsDirectory) + "\\" + file;
+    return systemWindowsDirectory() + "\\" + file;
 }
 
 } // namespace win32_host

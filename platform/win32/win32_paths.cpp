@@ -31,8 +31,12 @@ template <typename Call> std::string fromSystem(Call call) {
 
 namespace win32_host {
 
-std::string systemWindowsDirectory() {
+std::string reportedWindowsDirectory() {
     return fromSystem([](char *buffer, DWORD size) { return GetWindowsDirectoryA(buffer, size); });
+}
+
+std::string reportedCurrentDirectory() {
+    return fromSystem([](char *buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); });
 }
 
 } // namespace win32_host
@@ -49,7 +53,7 @@ bool fileExists(const std::string &path) {
 }
 
 std::string currentDirectory() {
-    return fromSystem([](char *buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); });
+    return win32_host::currentDirectory();
 }
 
 bool setCurrentDirectory(const std::string &path) {
