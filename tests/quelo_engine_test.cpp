@@ -1,6 +1,8 @@
 // The built-in engine's front and its MBROLA driver, against a scripted fake
 // synthesizer library served in-process under the name "mbrola.dll".
 #include "app/module_start.h"
+#include "console/console.h"
+#include "game/game.h"
 #include "platform/cp1252.h"
 #include "platform/file.h"
 #include "platform/headless/headless.h"
@@ -8,6 +10,7 @@
 #include "tests/test_support.h"
 #include "tradutor/quelo/engine.h"
 #include "tradutor/quelo/mbrola_driver.h"
+#include "tradutor/speech/speech.h"
 #include "tradutor/speech/wave_player.h"
 
 #include <gtest/gtest.h>
@@ -345,6 +348,80 @@ TEST_F(QueloEngine, FactorsReachTheLines) {
     quelo::queloSetFactors(0.6, 2.0);
     const quelo::LineList lines = quelo::queloPipeline("a", quelo::Stage::Lines);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "a 30 50 100"), lines.end());
+}
+
+// A whole game whose free text goes to the built-in engine.
+class QueloGame : public ::testing::Test {
+protected:
+    QueloGame() {
+        for (const char *key :
+             {"GDINIC", "GDQUELET", "GDPARABE", "GDERA", "GDDENOVO", "GDTCHAU", "GDPLIM"})
+            test_support::writeFile(dir_.file("talvek/som/quibo2/") + key + ".wav",
+                                    test_support::wavOfMs(300));
+        for (int code = 1; code < 256; ++code)
+            test_support::writeFile(dir_.file("talvek/som/letras/_") + std::to_string(code) +
+                                        ".wav",
+                                    test_support::wavOfMs(100));
+        for (const char *file : {"TESTE.IND", "TESTE.DIF", "regras.rgr", "portug.exc"})
+            test_support::writeFile(dir_.file("talvek/som/difones/") + file, "");
+        test_support::writeFile(dir_.file("talvek/som/quibo2/galdrino.pal"), "CASA\r\n");
+        writeData(dir_);
+        test_support::writeFile(dir_.file("ZEBUNA.INI"),
+                                "[SINTETIZADOR]\r\nDIFONES3=TESTE\r\n[TRADUTOR]\r\nSAPI=S\r\n"
+                                "[SERVFALA]\r\nTIPOSAPI=3\r\n"
+                                "[QUELOTTS]\r\nMBROLA_DB=voz\r\nDIR=c:\\\r\nBASE=t\r\n");
+        fake = FakeMbrola{};
+        fake.samplesPerLine = 4000; // a quarter of a second a line
+        serveFake();
+    }
+    ~QueloGame() override { platform::withdrawInProcessLibrary("mbrola.dll"); }
+
+    int32_t play(const std::string &keys) {
+        test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"), keys);
+        headless::setAudioCapture(true);
+        return test_support::exitCodeOf([] { game::runGame(); });
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(QueloGame, TheWordGoesToTheEngineAndTheNextRecordingWaits) {
+    EXPECT_EQ(play("asc"
+                   "n"),
+              0);
+    EXPECT_NE(std::find(fake.calls.begin(), fake.calls.end(), "write ;CASA"), fake.calls.end());
+    const auto sounds = test_support::soundsPlayed();
+    const auto image = std::find(sounds.begin(), sounds.end(), "image");
+    ASSERT_NE(image, sounds.end());
+    EXPECT_EQ(*std::find(image, sounds.end(), "GDDENOVO.wav"), "GDDENOVO.wav");
+    for (const auto &event : headless::transcript())
+        EXPECT_FALSE(event.kind == headless::Event::Kind::Sound && event.cut) << event.text;
+    // the engine's sound ends before the question's recording starts
+    uint64_t engineEndUs = 0, questionStartUs = 0;
+    for (const auto &block : headless::capturedTimedAudio()) {
+        if (block.format.rate == quelo::MbrolaRate)
+            engineEndUs = block.startUs + block.bytes.size() * 1000000 / (2 * quelo::MbrolaRate);
+        else if (engineEndUs > 0 && questionStartUs == 0)
+            questionStartUs = block.startUs;
+    }
+    EXPECT_GT(engineEndUs, 0u);
+    EXPECT_GE(questionStartUs, engineEndUs);
+}
+
+TEST_F(QueloGame, AKeyStopsTheEngine) {
+    test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"), "{AT 400}x");
+    speech::initSpeech(3, "c:\\talvek\\som\\quibo2\\");
+    const uint64_t start = headless::nowMs();
+    speech::speakText("casa");
+    speech::waitWhileSpeaking();
+    EXPECT_LT(headless::nowMs() - start, 1000u); // the text lasts 2.5 s
+    EXPECT_TRUE(console::keyPressed());
+    bool cut = false;
+    for (const auto &event : headless::transcript())
+        cut = cut ||
+              (event.kind == headless::Event::Kind::Sound && event.text == "image" && event.cut);
+    EXPECT_TRUE(cut) << headless::transcriptText();
+    speech::doneSpeech();
 }
 
 } // namespace
