@@ -228,6 +228,13 @@ TEST(AtomicWrite, ReplacesTheFileOrLeavesNothing) {
     EXPECT_EQ(bytes, back);
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
 
+    // a file already there is replaced
+    const std::vector<uint8_t> other = {4, 5};
+    ASSERT_TRUE(wavkit::writeFileAtomically(path, other, error)) << error;
+    ASSERT_TRUE(wavkit::readFileBytes(path, back, error)) << error;
+    EXPECT_EQ(other, back);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+
     const auto missing = (dir / "no-such-dir" / "out.wav").string();
     EXPECT_FALSE(wavkit::writeFileAtomically(missing, bytes, error));
     EXPECT_FALSE(error.empty());

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace wavkit {
@@ -194,8 +195,12 @@ bool writeFileAtomically(const std::string &path, std::span<const uint8_t> bytes
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": " + std::strerror(errno);
+    // std::filesystem::rename replaces an existing file on every system;
+    // std::rename does not on Windows.
+    std::error_code failure;
+    std::filesystem::rename(temporary, path, failure);
+    if (failure) {
+        error = path + ": " + failure.message();
         std::remove(temporary.c_str());
         return false;
     }
