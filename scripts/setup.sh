@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
-  espeak-ng
+  espeak-ng libespeak-ng-dev
 )
 
 missing=()

@@ -1,0 +1,162 @@
+// The built-in engine's voice builder: the logatomes it asks espeak-ng for,
+// its pitch marks, its rate conversion and the units it makes for pairs
+// espeak-ng does not say.
+#include "tools/mbrvoice/logatomes.h"
+#include "tools/mbrvoice/phone_set.h"
+#include "tools/mbrvoice/pitch_marks.h"
+#include "tools/mbrvoice/resampler.h"
+#include "tools/mbrvoice/unit_cutter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using namespace mbrvoice;
+
+const Phone &phone(const std::string &name) {
+    for (const Phone &p : phoneSet()) {
+        if (p.name == name) {
+            return p;
+        }
+    }
+    throw std::runtime_error("no phone " + name);
+}
+
+TEST(MbrVoice, PhonemeSetHasTheEnginesThirtySevenNames) {
+    const auto &phones = phoneSet();
+    ASSERT_EQ(phones.size(), 37u);
+    std::set<std::string> names;
+    for (const Phone &p : phones) {
+        EXPECT_TRUE(names.insert(p.name).second) << p.name;
+        EXPECT_LE(p.name.size(), 7u);
+    }
+}
+
+struct LogatomeCase {
+    const char *first, *second;
+    const char *text;
+};
+
+TEST(MbrVoice, LogatomesFrameThePairAndStressAVowel) {
+    const LogatomeCase cases[] = {
+        {"t", "i", "a|tS|'i|p|a"},   // t before an i sound is the affricate
+        {"d", "y", "'a|dZ|j|a"},     //
+        {"t", "in", "a|tS|'i~|p|a"}, //
+        {"t", "a", "a|t|'a|p|a"},    // and plain before anything else
+        {"i", "t", "p|'i|t|a"},      //
+        {"_", "p", "_p|'a"},         // no separator after the pause
+        {"a", "_", "p|'a|_"},        //
+        {"s2", "m", "'a|s|m|a"},     // no vowel in the pair: the frame's
+        {"rr", "oo", "a|x|'O|p|a"},
+    };
+    for (const auto &c : cases) {
+        const Logatome l = logatomeFor(phone(c.first), phone(c.second), 0);
+        EXPECT_EQ(l.text, c.text) << c.first << "-" << c.second;
+        ASSERT_LT(l.first + 1, l.phonemes.size());
+        EXPECT_EQ(l.phonemes[l.first + 1], phone(c.second).mnemonic);
+    }
+    EXPECT_NE(logatomeFor(phone("t"), phone("a"), 1).text,
+              logatomeFor(phone("t"), phone("a"), 0).text);
+}
+
+// A pulse train with a smooth pulse shape at a known period, silent in the
+// middle: marks one period apart on the pulses, unvoiced marks in the gap.
+TEST(MbrVoice, MarksSitOnThePulsesOneperiodApart) {
+    const size_t period = 133;
+    std::vector<float> signal(8000, 0.0f);
+    for (size_t n = 0; n < signal.size(); ++n) {
+        if (n >= 3000 && n < 5000) {
+            continue;
+        }
+        const double t = static_cast<double>((n + 40) % period);
+        signal[n] = static_cast<float>(0.5 * std::exp(-t / 12.0) * std::cos(t * 0.35));
+    }
+    EXPECT_NEAR(static_cast<double>(estimatePeriod(signal, 40, 266)), period, 1.0);
+    const auto marks = placeMarks(signal, period);
+    size_t voiced = 0;
+    for (size_t k = 0; k < marks.size(); ++k) {
+        if (k > 0) {
+            EXPECT_GT(marks[k].position, marks[k - 1].position);
+        }
+        if (marks[k].position >= 3000 + period && marks[k].position < 5000) {
+            EXPECT_FALSE(marks[k].voiced) << marks[k].position;
+        }
+        if (marks[k].voiced && marks[k].position > 2 * period && marks[k].position < 2900) {
+            ++voiced;
+            const size_t offset = (marks[k].position + 40) % period;
+            EXPECT_LE(std::min(offset, period - offset), 2u) << marks[k].position;
+        }
+    }
+    EXPECT_GE(voiced, 18u);
+}
+
+TEST(MbrVoice, ResamplerKeepsFrequencyAndLength) {
+    const Resampler resampler(22050, 16000);
+    std::vector<float> tone(22050);
+    for (size_t n = 0; n < tone.size(); ++n) {
+        tone[n] = static_cast<float>(
+            0.5 * std::sin(2 * std::numbers::pi * 440.0 * static_cast<double>(n) / 22050.0));
+    }
+    const auto out = resampler.convert(tone);
+    ASSERT_EQ(out.size(), 16000u);
+    size_t crossings = 0;
+    for (size_t n = 1001; n < 15000; ++n) {
+        crossings += (out[n - 1] < 0) != (out[n] < 0);
+    }
+    EXPECT_NEAR(static_cast<double>(crossings) / 2 / (13999.0 / 16000), 440.0, 2.0);
+    double peak = 0;
+    for (size_t n = 1000; n < 15000; ++n) {
+        peak = std::max(peak, static_cast<double>(std::abs(out[n])));
+    }
+    EXPECT_NEAR(peak, 0.5, 0.02);
+}
+
+Unit voicedUnit(size_t length, size_t boundary, size_t period) {
+    Unit unit;
+    unit.samples.assign(length, 0.3f);
+    unit.period = period;
+    unit.coreStart = period;
+    unit.coreEnd = length - period;
+    unit.boundary = boundary;
+    for (size_t at = unit.coreStart; at < unit.coreEnd; at += period) {
+        unit.marks.push_back({at, true});
+    }
+    return unit;
+}
+
+void expectWellFormed(const Unit &unit) {
+    EXPECT_LE(unit.coreStart, unit.boundary);
+    EXPECT_LE(unit.boundary, unit.coreEnd);
+    EXPECT_LE(unit.coreEnd, unit.samples.size());
+    ASSERT_FALSE(unit.marks.empty());
+    for (size_t k = 1; k < unit.marks.size(); ++k) {
+        EXPECT_GT(unit.marks[k].position, unit.marks[k - 1].position);
+    }
+    EXPECT_LT(unit.marks.back().position, unit.samples.size());
+}
+
+TEST(MbrVoice, UnitsMadeFromOtherUnitsFadeAndKeepTheirMarksInOrder) {
+    const Unit lWithA = voicedUnit(2000, 900, 100);
+    const Unit aWithL = voicedUnit(2000, 1100, 100);
+    const Unit pauseWithP = voicedUnit(1500, 700, 100);
+
+    const Unit into = fadeIntoPause(lWithA, 240, 480);
+    expectWellFormed(into);
+    EXPECT_FLOAT_EQ(into.samples[into.boundary - 1], 0.0f); // faded out by the pause
+    EXPECT_EQ(into.coreEnd - into.boundary, 480u);
+
+    const Unit outOf = fadeOutOfPause(aWithL, 240, 480);
+    expectWellFormed(outOf);
+    EXPECT_FLOAT_EQ(outOf.samples[outOf.boundary], 0.0f);
+    EXPECT_FLOAT_EQ(outOf.samples[outOf.boundary - 1], 0.0f);
+
+    const Unit joined = joinHalves(lWithA, pauseWithP, 240);
+    expectWellFormed(joined);
+    EXPECT_EQ(joined.boundary, lWithA.boundary);
+    EXPECT_EQ(joined.samples.size(), lWithA.boundary + 1500 - 700);
+}
+
+} // namespace
