@@ -708,4 +708,40 @@ TEST_F(QueloShipped, CommonWords) {
         EXPECT_EQ(phonemes(c.word), c.phonemes) << c.word;
 }
 
+TEST_F(QueloShipped, SentencesJoinTheirWords) {
+    // The last phoneme of each word of an utterance, marks dropped.
+    const auto lastPhonemes = [](const Lines &patterns) {
+        const Lines out = quelo::phonetise(patterns);
+        std::string text;
+        for (size_t i = 1; i < out.size(); ++i)
+            if (out[i].empty() && !out[i - 1].empty() && out[i - 1][0] != ';')
+                text += (text.empty() ? "" : " ") + stripMarks(out[i - 1]);
+        return text;
+    };
+    // mar azul, os amigos, três amigos, faz amigos, mas eu, dar a, ser bom;
+    // not before a stressed vowel (faz isso).
+    EXPECT_EQ(lastPhonemes({"555|mar", "555|azul"}), "r w");
+    EXPECT_EQ(lastPhonemes({"555|os", "555|amigos"}), "z s2");
+    EXPECT_EQ(lastPhonemes({"555|" + cp("três"), "555|amigos"}), "z s2");
+    EXPECT_EQ(lastPhonemes({"555|faz", "555|amigos"}), "z s2");
+    EXPECT_EQ(lastPhonemes({"555|faz", "555|isso"}), "s2 u");
+    EXPECT_EQ(lastPhonemes({"555|mas", "555|eu"}), "z w");
+    EXPECT_EQ(lastPhonemes({"555|dar", "555|a"}), "r a");
+    EXPECT_EQ(lastPhonemes({"555|ser", "555|bom"}), "r2 o~");
+    // A word of any length is read to its end.
+    Lines list;
+    quelo::applyNrlRules(std::string(20000, 'A'), 10000, list);
+    EXPECT_EQ(list.size(), 20001u);
+    EXPECT_EQ(list[9999], ">a");
+}
+
+TEST_F(QueloShipped, RespellingsKeepTheirSuffixes) {
+    EXPECT_EQ(phonemes("pode"), "p O dZ i");
+    EXPECT_EQ(phonemes("podem"), "p O d e~ y~");
+    EXPECT_EQ(phonemes("podes"), "p O dZ i s2");
+    EXPECT_EQ(phonemes("ideias"), "i d E y a s2");
+    EXPECT_EQ(phonemes("pela"), "p e l a");
+    EXPECT_EQ(phonemes("janela"), "Z a n E l a");
+}
+
 } // namespace
