@@ -7,6 +7,7 @@
 //   real-time factor, against espeak-ng on the same text;
 // - the time from the start of an utterance to its first image handed to
 //   the wave player, for a one-word and a 200-word text.
+// The peak memory is measured first, before the synthesizer's voice is read.
 //   quelo-engine-bench [TEXT.txt]   (UTF-8; default: sentences of the game's words)
 #include "app/module_start.h"
 #include "bench/bench_support.h"
@@ -75,25 +76,60 @@ void timeLoading() {
         std::printf("queloInit: the synthesizer library or its voice could not be loaded\n");
 }
 
+// A synthesizer that takes every line and gives no sound, so that what is
+// timed is the engine alone.
+int ZEB_MBR_CALL silentInit(char *) {
+    return 0;
+}
+int ZEB_MBR_CALL silentZero() {
+    return 0;
+}
+int ZEB_MBR_CALL silentWrite(char *) {
+    return 0;
+}
+int ZEB_MBR_CALL silentRead(short *, int) {
+    return 0;
+}
+void ZEB_MBR_CALL silentVoid() {}
+void ZEB_MBR_CALL silentSetNoError(int) {}
+
+void *silentEntry(const char *name) {
+    const std::string entry = name;
+    if (entry == "init_MBR")
+        return reinterpret_cast<void *>(&silentInit);
+    if (entry == "write_MBR")
+        return reinterpret_cast<void *>(&silentWrite);
+    if (entry == "read_MBR")
+        return reinterpret_cast<void *>(&silentRead);
+    if (entry == "close_MBR")
+        return reinterpret_cast<void *>(&silentVoid);
+    if (entry == "setNoError_MBR")
+        return reinterpret_cast<void *>(&silentSetNoError);
+    return reinterpret_cast<void *>(&silentZero);
+}
+
 void timePipeline(const std::string &text, double words) {
-    const auto parts = bench::sentences(text);
-    const long rssBefore = bench::peakResidentKiB();
     double cpu = bench::cpuSeconds();
     size_t lines = 0;
-    for (const auto &sentence : parts)
+    for (const auto &sentence : bench::sentences(text))
         lines += quelo::queloPipeline(sentence, quelo::Stage::Lines).size();
     cpu = bench::cpuSeconds() - cpu;
-    const long rssSentences = bench::peakResidentKiB();
     std::printf("text to phoneme lines, sentence by sentence: %.0f words, %zu lines in %.3f s "
-                "CPU: %.0f words/s; peak memory grew %ld KiB\n",
-                words, lines, cpu, words / cpu, rssSentences - rssBefore);
-    cpu = bench::cpuSeconds();
-    lines = quelo::queloPipeline(text, quelo::Stage::Lines).size();
-    cpu = bench::cpuSeconds() - cpu;
-    std::printf("text to phoneme lines, one utterance: %zu lines in %.3f s CPU: %.0f words/s; "
-                "peak memory grew %ld KiB for a text of %zu KiB\n",
-                lines, cpu, words / cpu, bench::peakResidentKiB() - rssSentences,
-                text.size() / 1024);
+                "CPU: %.0f words/s\n",
+                words, lines, cpu, words / cpu);
+
+    platform::registerInProcessLibrary("mbrola.dll", silentEntry);
+    if (initEngine()) {
+        const long before = bench::peakResidentKiB();
+        cpu = bench::cpuSeconds();
+        quelo::queloSpeak(text);
+        cpu = bench::cpuSeconds() - cpu;
+        std::printf("the whole text as one utterance, to a silent synthesizer: %.3f s CPU: %.0f "
+                    "words/s; peak memory grew %ld KiB for a text of %zu KiB\n",
+                    cpu, words / cpu, bench::peakResidentKiB() - before, text.size() / 1024);
+    }
+    quelo::queloClose();
+    platform::withdrawInProcessLibrary("mbrola.dll");
 }
 
 void timeSynthesis(const std::string &text, const std::string &utf8) {
@@ -183,7 +219,6 @@ int main(int argc, char **argv) {
     const std::string text = platform::utf8ToCp1252(utf8);
     const auto words = static_cast<double>(bench::wordCount(utf8));
     app::startModules();
-    timeLoading();
     if (!loadData()) {
         std::printf("the engine's data files could not be loaded: %s\n",
                     platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
@@ -191,8 +226,10 @@ int main(int argc, char **argv) {
     }
     servers::setQueloFactors(0, 0);
     timePipeline(text, words);
+    timeLoading();
     timeSynthesis(text, utf8);
     timeFirstImage(firstWords(text, 1), "one word");
     timeFirstImage(firstWords(text, 200), "200 words");
+    timeFirstImage(text, "the whole text");
     return 0;
 }

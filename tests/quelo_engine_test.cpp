@@ -350,6 +350,39 @@ TEST_F(QueloEngine, FactorsReachTheLines) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "a 30 50 100"), lines.end());
 }
 
+TEST_F(QueloEngine, SpeakingSendsExactlyThePipelinesLines) {
+    const std::string source = ZEB_SOURCE_DIR "/data/quelo/";
+    ASSERT_TRUE(quelo::queloInit("", source + "portug.nrl", source + "portug.exc",
+                                 source + "portug.abr", source + "portug.pro", dir_.file("t.dfn")));
+    quelo::queloSetFactors(0.6, 1.2);
+    const char *const texts[] = {
+        "Olá, 2 casas.",
+        "Você quer comer o pão? Sim! Mas amanhã... talvez: (ou não); e depois",
+        "a",
+        "mar azul, mas um ovo... ",
+        "Às 10h30 o Dr. Zé comprou 1.234,5 kg de pão-de-ló por R$ 3,50.",
+        "?!?.., ,",
+    };
+    for (const char *utf8 : texts) {
+        const std::string text = platform::utf8ToCp1252(utf8);
+        quelo::applyProsody({""}, 1.0, 1.0);
+        quelo::LineList expected;
+        const quelo::LineList lines = quelo::queloPipeline(text, quelo::Stage::Lines);
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (!lines[i].empty() || i + 1 == lines.size())
+                expected.push_back("write " + lines[i]);
+        quelo::applyProsody({""}, 1.0, 1.0);
+        fake.calls.clear();
+        quelo::queloSpeak(text);
+        Calls written;
+        for (const std::string &call : fake.calls)
+            if (call.starts_with("write "))
+                written.push_back(call);
+        EXPECT_EQ(written, expected) << utf8;
+    }
+    quelo::queloStop();
+}
+
 // A whole game whose free text goes to the built-in engine.
 class QueloGame : public ::testing::Test {
 protected:

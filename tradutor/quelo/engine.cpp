@@ -7,7 +7,9 @@
 #include "tradutor/quelo/rules.h"
 #include "tradutor/speech/wave_player.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace quelo {
 namespace {
@@ -81,6 +83,65 @@ bool isBlankOrControl(char c) {
     return static_cast<uint8_t>(c) <= ' ';
 }
 
+// The stages of an utterance run a token at a time, each line passed on as
+// soon as what follows it is known, so that the first samples come after the
+// first words whatever the text's length, and memory does not grow with it.
+class StreamingUtterance {
+public:
+    explicit StreamingUtterance(const std::string &normalised)
+        : tokens_(normalised), timer_(engine.durationFactor, engine.pitchFactor) {}
+
+    void run() {
+        std::string previous, current, next;
+        bool more = tokens_.next(current);
+        while (more) {
+            const bool haveNext = tokens_.next(next);
+            if (!haveNext)
+                next.clear();
+            phonemes_.clear();
+            phonetiser_.add(patterns_.assign(previous, current, next), phonemes_);
+            passOn();
+            previous = std::move(current);
+            current = std::move(next);
+            more = haveNext;
+        }
+        phonemes_.clear();
+        phonetiser_.finish(phonemes_);
+        passOn();
+        if (heldPhoneme_)
+            timer_.add(*heldPhoneme_, true, timed_);
+        sendTimed(true);
+    }
+
+private:
+    // Times every phoneme line whose successor is known and sends every
+    // timed line but the last, which may be the utterance's last.
+    void passOn() {
+        for (std::string &line : phonemes_) {
+            if (heldPhoneme_)
+                timer_.add(*heldPhoneme_, line.empty(), timed_);
+            heldPhoneme_ = std::move(line);
+        }
+        sendTimed(false);
+    }
+
+    void sendTimed(bool toTheEnd) {
+        const size_t keep = toTheEnd ? 0 : 1;
+        for (size_t i = 0; i + keep < timed_.size(); ++i)
+            sendLine(timed_[i], toTheEnd && i + 1 == timed_.size());
+        timed_.erase(timed_.begin(),
+                     timed_.end() - static_cast<long>(std::min(keep, timed_.size())));
+    }
+
+    TokenReader tokens_;
+    PatternAssigner patterns_;
+    Phonetiser phonetiser_;
+    ProsodyTimer timer_;
+    LineList phonemes_;
+    std::optional<std::string> heldPhoneme_;
+    LineList timed_;
+};
+
 } // namespace
 
 void queloSetOutputFile(const std::string &fileName) {
@@ -147,8 +208,10 @@ bool queloSpeak(const std::string &text) {
         return true;
     if (!engine.ready || !mbrolaLoaded())
         return false;
-    return sendUtterance(queloPipeline(text, Stage::Lines),
-                         engine.writingToFile ? &engine.output : nullptr);
+    const std::string normalised = normaliseText(text);
+    beginUtterance(engine.writingToFile ? &engine.output : nullptr);
+    StreamingUtterance(normalised).run();
+    return endUtterance();
 }
 
 bool queloIsPlaying() {

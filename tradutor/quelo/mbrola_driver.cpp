@@ -48,6 +48,11 @@ struct Driver {
     // The play image: the WAV header directly followed by the sample area.
     std::array<uint8_t, wave::HeaderSize + PlayAreaBytes> playImage{};
     int32_t playFill = 0;
+    // The utterance being sent.
+    platform::File *output = nullptr;
+    bool result = true;
+    bool savedSpeedUp = false;
+    bool savedCompression = false;
 };
 
 Driver driver;
@@ -61,47 +66,39 @@ void putLe(uint8_t *at, uint32_t value, int bytes) {
         at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// Samples of one utterance on their way to the wave player or the file.
-class Delivery {
-public:
-    explicit Delivery(platform::File *output) : output_(output) {}
+void handOver() {
+    buildMbrolaHeader(driver.playImage.data(), static_cast<uint32_t>(driver.playFill));
+    wave::playWaveImage(driver.playImage.data(), wave::HeaderSize + driver.playFill);
+    driver.playFill = 0;
+}
 
-    bool deliver(size_t bytes) {
-        if (output_)
-            return output_->write(driver.readBuffer.data(), bytes) == bytes;
-        if (driver.playFill + static_cast<int64_t>(bytes) >= ImageThreshold)
-            handOver();
-        std::memcpy(driver.playImage.data() + wave::HeaderSize + driver.playFill,
-                    driver.readBuffer.data(), bytes);
-        driver.playFill += static_cast<int32_t>(bytes);
-        return true;
-    }
-
-    void finish() {
-        if (output_ || driver.playFill <= 0)
-            return;
-        if (driver.playFill < static_cast<int32_t>(MinimumImageBytes)) {
-            std::fill(
-                driver.playImage.begin() + static_cast<long>(wave::HeaderSize) + driver.playFill,
-                driver.playImage.begin() + static_cast<long>(wave::HeaderSize) + MinimumImageBytes,
-                uint8_t{0});
-            driver.playFill = MinimumImageBytes;
-        }
+// Samples on their way to the output file, or to the play image, which goes
+// to the wave player before it would reach half a second.
+bool deliver(size_t bytes) {
+    if (driver.output)
+        return driver.output->write(driver.readBuffer.data(), bytes) == bytes;
+    if (driver.playFill + static_cast<int64_t>(bytes) >= ImageThreshold)
         handOver();
-    }
+    std::memcpy(driver.playImage.data() + wave::HeaderSize + driver.playFill,
+                driver.readBuffer.data(), bytes);
+    driver.playFill += static_cast<int32_t>(bytes);
+    return true;
+}
 
-private:
-    void handOver() {
-        buildMbrolaHeader(driver.playImage.data(), static_cast<uint32_t>(driver.playFill));
-        wave::playWaveImage(driver.playImage.data(), wave::HeaderSize + driver.playFill);
-        driver.playFill = 0;
+// The last image, padded with silence to at least 256 bytes.
+void handOverRest() {
+    if (driver.output || driver.playFill <= 0)
+        return;
+    if (driver.playFill < static_cast<int32_t>(MinimumImageBytes)) {
+        const auto area = driver.playImage.begin() + static_cast<long>(wave::HeaderSize);
+        std::fill(area + driver.playFill, area + MinimumImageBytes, uint8_t{0});
+        driver.playFill = MinimumImageBytes;
     }
-
-    platform::File *output_;
-};
+    handOver();
+}
 
 // Reads samples until none is ready; false when a failed read was an error.
-bool readAll(Delivery &delivery) {
+bool readAll() {
     bool ok = true;
     while (true) {
         const int count = driver.entries.read(driver.readBuffer.data(), ReadSamples);
@@ -111,29 +108,9 @@ bool readAll(Delivery &delivery) {
         }
         if (count <= 0)
             return ok;
-        const size_t bytes = 2 * static_cast<size_t>(std::min(count, ReadSamples));
-        ok = delivery.deliver(bytes) && ok;
+        ok = deliver(2 * static_cast<size_t>(std::min(count, ReadSamples))) && ok;
     }
 }
-
-// The wave player's rate and compression options, off for one utterance.
-class PlainPlayback {
-public:
-    PlainPlayback() : speedUp_(wave::speedUp()), compression_(wave::compression()) {
-        wave::setSpeedUp(false);
-        wave::setCompression(false);
-    }
-    ~PlainPlayback() {
-        wave::setSpeedUp(speedUp_);
-        wave::setCompression(compression_);
-    }
-    PlainPlayback(const PlainPlayback &) = delete;
-    PlainPlayback &operator=(const PlainPlayback &) = delete;
-
-private:
-    bool speedUp_;
-    bool compression_;
-};
 
 } // namespace
 
@@ -184,30 +161,49 @@ void closeMbrola() {
         driver.entries.close();
 }
 
-bool sendUtterance(const std::vector<std::string> &lines, platform::File *output) {
-    if (!driver.library)
-        return false;
-    const PlainPlayback plain;
-    driver.entries.reset();
+void beginUtterance(platform::File *output) {
+    driver.output = output;
+    driver.result = true;
+    driver.savedSpeedUp = wave::speedUp();
+    driver.savedCompression = wave::compression();
+    wave::setSpeedUp(false);
+    wave::setCompression(false);
+    if (driver.library)
+        driver.entries.reset();
     driver.playFill = 0;
-    Delivery delivery(output);
-    bool result = true;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const bool last = i + 1 == lines.size();
-        if (lines[i].empty() && !last)
-            continue;
-        std::string line = lines[i] + "\r\n";
-        driver.entries.write(line.data());
-        if (driver.entries.lastError() != 0) {
-            driver.entries.reset();
-            result = false;
-        }
-        if (last)
-            driver.entries.flush();
-        result = readAll(delivery) && result;
+}
+
+void sendLine(const std::string &text, bool last) {
+    if (!driver.library) {
+        driver.result = false;
+        return;
     }
-    delivery.finish();
-    return result;
+    if (text.empty() && !last)
+        return;
+    std::string line = text + "\r\n";
+    driver.entries.write(line.data());
+    if (driver.entries.lastError() != 0) {
+        driver.entries.reset();
+        driver.result = false;
+    }
+    if (last)
+        driver.entries.flush();
+    driver.result = readAll() && driver.result;
+}
+
+bool endUtterance() {
+    handOverRest();
+    wave::setSpeedUp(driver.savedSpeedUp);
+    wave::setCompression(driver.savedCompression);
+    driver.output = nullptr;
+    return driver.result && driver.library;
+}
+
+bool sendUtterance(const std::vector<std::string> &lines, platform::File *output) {
+    beginUtterance(output);
+    for (size_t i = 0; i < lines.size(); ++i)
+        sendLine(lines[i], i + 1 == lines.size());
+    return endUtterance();
 }
 
 void buildMbrolaHeader(uint8_t *header, uint32_t dataLength) {

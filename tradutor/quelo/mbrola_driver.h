@@ -33,6 +33,12 @@ bool initMbrola(const std::string &databasePath);
 void setMbrolaNoError();
 void closeMbrola();
 
+// One utterance line by line: beginUtterance, sendLine for every line (the
+// last one flagged), endUtterance, which gives the result.
+void beginUtterance(platform::File *output);
+void sendLine(const std::string &line, bool last);
+bool endUtterance();
+
 // Sends one utterance's phoneme lines. With no output file the samples are
 // played; otherwise they are appended to it. False when the synthesizer
 // reported an error or a write failed; the utterance goes on either way.

@@ -40,15 +40,6 @@ struct PitchRule {
     std::string pattern;
 };
 
-// The timing step's state within one utterance.
-struct Timing {
-    std::string pattern = "555";
-    int stress = 0; // 0 before the word's first phoneme, 1 before its stress, 2 on it, 3 after
-    int32_t percent = 100;
-    size_t tokenLength = 0;
-    std::string previousName = "_";
-};
-
 struct State {
     std::vector<Duration> durations;
     std::vector<Keyword> keywords;
@@ -450,87 +441,107 @@ int32_t lookupDuration(const std::string &name) {
     return DefaultDurationMs;
 }
 
-LineList buildTokenList(const std::string &text) {
-    LineList tokens{"[--]"};
-    size_t pos = 0;
-    while (true) {
-        while (pos < text.size() && text[pos] == ' ')
-            ++pos;
-        if (pos == text.size())
-            return tokens;
-        std::string wordClass;
-        std::string token;
-        if (text.compare(pos, 2, "..") == 0) {
-            while (pos < text.size() && text[pos] == '.')
-                ++pos;
-            wordClass = ".-";
-            token = ".";
-        } else if (!isLetter(text[pos])) {
-            token = std::string(1, text[pos++]);
-            wordClass = token + token;
-        } else {
-            const size_t start = pos;
-            while (pos < text.size() && isLetter(text[pos]))
-                ++pos;
-            token = text.substr(start, pos - start);
-            wordClass = lookupKeyClass(token);
-            if (wordClass.empty())
-                wordClass = "XX";
-        }
-        tokens.push_back("[" + wordClass + "]" + token);
-        if (token[0] == '!' || token[0] == '.' || token[0] == '?')
-            tokens.push_back("[--]");
+bool TokenReader::next(std::string &line) {
+    if (!started_) {
+        started_ = true;
+        line = "[--]";
+        return true;
     }
+    if (boundaryDue_) {
+        boundaryDue_ = false;
+        line = "[--]";
+        return true;
+    }
+    while (pos_ < text_.size() && text_[pos_] == ' ')
+        ++pos_;
+    if (pos_ == text_.size())
+        return false;
+    std::string wordClass;
+    std::string token;
+    if (text_.compare(pos_, 2, "..") == 0) {
+        while (pos_ < text_.size() && text_[pos_] == '.')
+            ++pos_;
+        wordClass = ".-";
+        token = ".";
+    } else if (!isLetter(text_[pos_])) {
+        token = std::string(1, text_[pos_++]);
+        wordClass = token + token;
+    } else {
+        const size_t start = pos_;
+        while (pos_ < text_.size() && isLetter(text_[pos_]))
+            ++pos_;
+        token = text_.substr(start, pos_ - start);
+        wordClass = lookupKeyClass(token);
+        if (wordClass.empty())
+            wordClass = "XX";
+    }
+    line = "[" + wordClass + "]" + token;
+    boundaryDue_ = token[0] == '!' || token[0] == '.' || token[0] == '?';
+    return true;
+}
+
+LineList buildTokenList(const std::string &text) {
+    LineList tokens;
+    TokenReader reader(text);
+    for (std::string line; reader.next(line);)
+        tokens.push_back(line);
+    return tokens;
+}
+
+std::string PatternAssigner::assign(const std::string &previous, const std::string &current,
+                                    const std::string &next) {
+    const auto classOf = [](const std::string &line) {
+        return line.size() >= 3 ? line.substr(1, 2) : std::string();
+    };
+    const std::array<std::string, 3> classes = {classOf(previous), classOf(current), classOf(next)};
+    std::string pattern = "555";
+    for (const PitchRule &rule : state.rules) {
+        bool matches = true;
+        for (size_t k = 0; k < classes.size(); ++k)
+            matches = matches && (rule.classes[k].empty() || rule.classes[k] == classes[k]);
+        if (matches) {
+            pattern = rule.pattern;
+            break;
+        }
+    }
+    if (pattern[0] == '?')
+        pattern[0] = rememberedDigit_;
+    rememberedDigit_ = pattern[2];
+    return pattern + "|" + (current.size() > 4 ? current.substr(4) : "");
 }
 
 LineList assignPatterns(const LineList &tokens) {
-    const auto classOf = [&](size_t index) {
-        return index < tokens.size() && tokens[index].size() >= 3 ? tokens[index].substr(1, 2)
-                                                                  : std::string();
-    };
     LineList patterns;
-    char rememberedDigit = '5';
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        const std::array<std::string, 3> classes = {i > 0 ? classOf(i - 1) : std::string(),
-                                                    classOf(i), classOf(i + 1)};
-        std::string pattern = "555";
-        for (const PitchRule &rule : state.rules) {
-            bool matches = true;
-            for (size_t k = 0; k < classes.size(); ++k)
-                matches = matches && (rule.classes[k].empty() || rule.classes[k] == classes[k]);
-            if (matches) {
-                pattern = rule.pattern;
-                break;
-            }
-        }
-        if (pattern[0] == '?')
-            pattern[0] = rememberedDigit;
-        rememberedDigit = pattern[2];
-        patterns.push_back(pattern + "|" + (tokens[i].size() > 4 ? tokens[i].substr(4) : ""));
-    }
+    PatternAssigner assigner;
+    const std::string none;
+    for (size_t i = 0; i < tokens.size(); ++i)
+        patterns.push_back(assigner.assign(i > 0 ? tokens[i - 1] : none, tokens[i],
+                                           i + 1 < tokens.size() ? tokens[i + 1] : none));
     return patterns;
 }
 
-LineList applyProsody(const LineList &phonemes, double durationFactor, double pitchFactor) {
-    Timing timing;
-    LineList out;
-    for (size_t i = 0; i < phonemes.size(); ++i) {
-        std::string line = phonemes[i];
-        if (isTokenComment(line)) {
-            timing.pattern = line.substr(1, PatternLength);
-            line = ";" + line.substr(5);
-            timing.tokenLength = line.size();
-            timing.stress = 0;
-        } else if (line.empty()) {
-            timing.percent = 100;
-            state.currentName.clear();
-        } else if (line[0] != ';') {
-            const bool lastOfWord = i + 1 == phonemes.size() || phonemes[i + 1].empty();
-            line =
-                timedLine(unmarked(line, timing), lastOfWord, timing, durationFactor, pitchFactor);
-        }
-        appendChecked(out, line, timing);
+void ProsodyTimer::add(const std::string &input, bool lastOfWord, LineList &out) {
+    std::string line = input;
+    if (isTokenComment(line)) {
+        timing_.pattern = line.substr(1, PatternLength);
+        line = ";" + line.substr(5);
+        timing_.tokenLength = line.size();
+        timing_.stress = 0;
+    } else if (line.empty()) {
+        timing_.percent = 100;
+        state.currentName.clear();
+    } else if (line[0] != ';') {
+        line =
+            timedLine(unmarked(line, timing_), lastOfWord, timing_, durationFactor_, pitchFactor_);
     }
+    appendChecked(out, line, timing_);
+}
+
+LineList applyProsody(const LineList &phonemes, double durationFactor, double pitchFactor) {
+    LineList out;
+    ProsodyTimer timer(durationFactor, pitchFactor);
+    for (size_t i = 0; i < phonemes.size(); ++i)
+        timer.add(phonemes[i], i + 1 == phonemes.size() || phonemes[i + 1].empty(), out);
     return out;
 }
 

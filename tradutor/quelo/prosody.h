@@ -40,4 +40,53 @@ LineList assignPatterns(const LineList &tokens);
 // lines between words kept.
 LineList applyProsody(const LineList &phonemes, double durationFactor, double pitchFactor);
 
+// The same three steps a line at a time, for utterances of any length.
+
+// buildTokenList's lines one by one; the text must outlive the reader.
+class TokenReader {
+public:
+    explicit TokenReader(const std::string &text) : text_(text) {}
+    bool next(std::string &line);
+
+private:
+    const std::string &text_;
+    size_t pos_ = 0;
+    bool started_ = false;
+    bool boundaryDue_ = false;
+};
+
+// assignPatterns for one token line, given the lines around it (empty when
+// there is none).
+class PatternAssigner {
+public:
+    std::string assign(const std::string &previous, const std::string &current,
+                       const std::string &next);
+
+private:
+    char rememberedDigit_ = '5';
+};
+
+// The timing step's state within one utterance.
+struct Timing {
+    std::string pattern = "555";
+    int stress = 0; // 0 before the word's first phoneme, 1 before its stress, 2 on it, 3 after
+    int32_t percent = 100;
+    size_t tokenLength = 0;
+    std::string previousName = "_";
+};
+
+// applyProsody for one line; `lastOfWord` says whether the line after it
+// is empty or missing.
+class ProsodyTimer {
+public:
+    ProsodyTimer(double durationFactor, double pitchFactor)
+        : durationFactor_(durationFactor), pitchFactor_(pitchFactor) {}
+    void add(const std::string &line, bool lastOfWord, LineList &out);
+
+private:
+    Timing timing_;
+    double durationFactor_;
+    double pitchFactor_;
+};
+
 } // namespace quelo

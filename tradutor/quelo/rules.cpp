@@ -305,21 +305,16 @@ bool beginsWithVowel(const std::string &line) {
 // with a vowel. Line i is a token's comment, i - 2 the last phoneme of the
 // word before it (i - 1 is that word's empty line), i + 1 the first line of
 // the token's own output.
-void joinWords(std::vector<std::string> &lines) {
-    for (size_t i = 3; i + 1 < lines.size();) {
-        if (lines[i].empty() || lines[i][0] != CommentMark) {
-            ++i;
-            continue;
-        }
-        if (beginsWithVowel(lines[i + 1])) {
-            std::string &last = lines[i - 2];
-            if (last == "r2")
-                last = "r";
-            else if (last == "s2")
-                last = "z";
-        }
-        i += 2;
-    }
+// The join for the comment line at `comment`: r2 -> r and s2 -> z two lines
+// before it when the line after it begins with a vowel or a glide.
+void joinAt(std::vector<std::string> &lines, size_t comment) {
+    if (!beginsWithVowel(lines[comment + 1]))
+        return;
+    std::string &last = lines[comment - 2];
+    if (last == "r2")
+        last = "r";
+    else if (last == "s2")
+        last = "z";
 }
 
 } // namespace
@@ -458,28 +453,71 @@ void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<s
     list.push_back(current);
 }
 
-std::vector<std::string> phonetise(const std::vector<std::string> &patternList) {
+void Phonetiser::add(const std::string &patternLine, std::vector<std::string> &out) {
     constexpr size_t PatternPrefix = 4; // three digits and "|"
-    std::vector<std::string> lines;
-    for (const std::string &input : patternList) {
-        lines.push_back(CommentMark + input);
-        const std::string token =
-            input.size() > PatternPrefix ? upperCased(input.substr(PatternPrefix)) : std::string();
-        std::string pause;
-        if (token.empty()) {
-            lines.emplace_back("__");
-            lines.emplace_back();
-        } else if (pauseOf(token[0], pause)) {
-            if (!pause.empty())
-                lines.push_back(pause);
-        } else {
-            const std::string word = lookupException(token);
-            const size_t stress = isUnstressedWord(word) ? 0 : findStress(word);
-            applyNrlRules(word, stress, lines);
-        }
+    const size_t first = held_.size();
+    held_.push_back(CommentMark + patternLine);
+    const std::string token = patternLine.size() > PatternPrefix
+                                  ? upperCased(patternLine.substr(PatternPrefix))
+                                  : std::string();
+    std::string pause;
+    if (token.empty()) {
+        held_.emplace_back("__");
+        held_.emplace_back();
+    } else if (pauseOf(token[0], pause)) {
+        if (!pause.empty())
+            held_.push_back(pause);
+    } else {
+        const std::string word = lookupException(token);
+        const size_t stress = isUnstressedWord(word) ? 0 : findStress(word);
+        applyNrlRules(word, stress, held_);
     }
-    lines.emplace_back("__");
-    joinWords(lines);
+    joinHeld(first);
+    release(out, JoinReach);
+}
+
+void Phonetiser::finish(std::vector<std::string> &out) {
+    const size_t first = held_.size();
+    held_.emplace_back("__");
+    joinHeld(first);
+    release(out, 0);
+    held_.clear();
+    released_ = 0;
+    nextScan_ = FirstJoinedLine;
+}
+
+// The joins of the comment lines from held line `first` on, scanning the
+// lines in order: a comment line and the line after it are passed together.
+// A comment needs the line after it, so the last line held before is looked
+// at again; the very last line of the utterance is never joined.
+void Phonetiser::joinHeld(size_t first) {
+    for (size_t i = first > 0 ? first - 1 : 0; i + 1 < held_.size(); ++i) {
+        const size_t line = released_ + i;
+        if (line < nextScan_ || held_[i].empty() || held_[i][0] != CommentMark)
+            continue;
+        joinAt(held_, i);
+        nextScan_ = line + 2;
+    }
+}
+
+// Hands over every held line but the last `keep`, which a later join may
+// still change.
+void Phonetiser::release(std::vector<std::string> &out, size_t keep) {
+    if (held_.size() <= keep)
+        return;
+    const size_t count = held_.size() - keep;
+    out.insert(out.end(), std::make_move_iterator(held_.begin()),
+               std::make_move_iterator(held_.begin() + static_cast<long>(count)));
+    held_.erase(held_.begin(), held_.begin() + static_cast<long>(count));
+    released_ += count;
+}
+
+std::vector<std::string> phonetise(const std::vector<std::string> &patternList) {
+    std::vector<std::string> lines;
+    Phonetiser phonetiser;
+    for (const std::string &input : patternList)
+        phonetiser.add(input, lines);
+    phonetiser.finish(lines);
     return lines;
 }
 

@@ -64,6 +64,29 @@ void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<s
 // r2 -> r and s2 -> z before a word that begins with a vowel or a glide.
 std::vector<std::string> phonetise(const std::vector<std::string> &patternList);
 
+// phonetise one pattern line at a time: every line is handed over as soon as
+// no later join can change it, so an utterance of any length needs only a
+// few lines of memory here. Lines come out exactly as phonetise gives them.
+class Phonetiser {
+public:
+    void add(const std::string &patternLine, std::vector<std::string> &out);
+    // The closing "__"; the phonetiser is then ready for another utterance.
+    void finish(std::vector<std::string> &out);
+
+private:
+    // A join changes the line two before a comment line.
+    static constexpr size_t JoinReach = 2;
+    // The utterance's first comment line has no word before it.
+    static constexpr size_t FirstJoinedLine = 3;
+
+    void joinHeld(size_t first);
+    void release(std::vector<std::string> &out, size_t keep);
+
+    std::vector<std::string> held_;
+    size_t released_ = 0; // lines of the utterance handed over so far
+    size_t nextScan_ = FirstJoinedLine;
+};
+
 // Counts of the loaded tables, for tests and tools.
 size_t nrlRuleCount();
 size_t nrlExceptionCount();
