@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Makes the Windows distribution: the programs cross-built for 32-bit
+# Windows, the data tree a Linux build generates, the user's text and the
+# installer, in build/windows-dist/galdrino/ and zipped as
+# build/windows-dist/galdrino-windows.zip.
+#
+#   galdrino/LEIAME.TXT          how to install, play and configure (pt-BR)
+#   galdrino/INSTALAR.BAT        copies talvek to C:\talvek, ZEBUNA.INI to %WINDIR%
+#   galdrino/talvek/             C:\talvek: programs, recordings, voices, rules
+#   galdrino/windows/ZEBUNA.INI  the configuration, for the Windows directory
+#
+# Build directories: ZEB_WIN_BUILD (cross build, default build/win32) and
+# ZEB_HOST_BUILD (host build that generates the data, default
+# build/win32-data); ZEB_DIST_DIR is the output (default build/windows-dist).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+win_build=${ZEB_WIN_BUILD:-build/win32}
+host_build=${ZEB_HOST_BUILD:-build/win32-data}
+dist_dir=${ZEB_DIST_DIR:-build/windows-dist}
+jobs=${ZEB_JOBS:-$(nproc)}
+
+fail() {
+    echo "windows-dist: $*" >&2
+    exit 1
+}
+
+build_data() {
+    cmake -S . -B "$host_build" -DCMAKE_BUILD_TYPE=Release -DZEB_WITH_SDL=OFF \
+        -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$host_build" -j"$jobs"
+}
+
+build_programs() {
+    cmake -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DZEB_WITH_SDL=OFF \
+        -DZEB_WITH_DATA=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$win_build" -j"$jobs"
+}
+
+# Windows-1252 with CR LF line ends, as Notepad and the console expect.
+windows_text() {
+    local from=$1 to=$2
+    iconv -f UTF-8 -t CP1252 "$from" | sed 's/$/\r/' >"$to" || fail "cannot convert $from"
+}
+
+assemble() {
+    local data=$host_build/share/galdrino root=$dist_dir/galdrino
+    rm -rf "$root"
+    mkdir -p "$root/windows"
+    cp -r "$data/talvek" "$root/talvek"
+    cp "$data/windows/ZEBUNA.INI" "$root/windows/ZEBUNA.INI"
+    cp "$win_build/bin/galdrino.exe" "$win_build/bin/zebfala.exe" "$root/talvek/"
+    # The built-in engine's synthesizer, when this tree builds it; the
+    # programs load it from their own directory.
+    if [ -f "$win_build/bin/mbrola.dll" ]; then
+        cp "$win_build/bin/mbrola.dll" "$root/talvek/"
+    else
+        echo "windows-dist: no mbrola.dll in $win_build/bin, left out" >&2
+    fi
+    windows_text platform/win32/dist/leiame.txt "$root/LEIAME.TXT"
+    windows_text platform/win32/dist/INSTALAR.BAT "$root/INSTALAR.BAT"
+}
+
+check() {
+    local root=$dist_dir/galdrino file
+    for file in LEIAME.TXT INSTALAR.BAT windows/ZEBUNA.INI talvek/galdrino.exe talvek/zebfala.exe \
+        talvek/som/quibo2/galdrino.pal talvek/som/quibo2/GDINIC.wav talvek/som/letras/_65.wav \
+        talvek/som/difones/ZEBVOZ.IND talvek/som/difones/ZEBVOZ.DIF; do
+        [ -s "$root/$file" ] || fail "$file is missing from the distribution"
+    done
+}
+
+make_zip() {
+    local zip_file=galdrino-windows.zip
+    rm -f "$dist_dir/$zip_file"
+    (cd "$dist_dir" && zip -q -r -X "$zip_file" galdrino)
+    unzip -tq "$dist_dir/$zip_file" >/dev/null || fail "$zip_file does not test clean"
+}
+
+scripts/setup.sh
+scripts/setup-windows.sh
+build_data
+build_programs
+assemble
+check
+make_zip
+echo "windows-dist: $dist_dir/galdrino and $dist_dir/galdrino-windows.zip" \
+    "($(find "$dist_dir/galdrino" -type f | wc -l) files)"
