@@ -164,12 +164,13 @@ void timeSynthesis(const std::string &text, const std::string &utf8) {
 struct FirstImage {
     platform::LibraryHandle real = nullptr;
     Clock::time_point start;
+    size_t blocksBefore = 0;
     double ms = -1;
 };
 FirstImage firstImage;
 
 int ZEB_MBR_CALL timedRead(short *buffer, int wanted) {
-    if (firstImage.ms < 0 && !headless::capturedAudio().empty())
+    if (firstImage.ms < 0 && headless::capturedAudio().size() > firstImage.blocksBefore)
         firstImage.ms = msSince(firstImage.start);
     using ReadFn = int(ZEB_MBR_CALL *)(short *, int);
     return reinterpret_cast<ReadFn>(platform::librarySymbol(firstImage.real, "read_MBR"))(buffer,
@@ -188,6 +189,7 @@ void timeFirstImage(const std::string &text, const char *label) {
     if (initEngine()) {
         headless::setAudioCapture(true);
         firstImage.ms = -1;
+        firstImage.blocksBefore = headless::capturedAudio().size();
         firstImage.start = Clock::now();
         quelo::queloSpeak(text);
         const double wholeMs = msSince(firstImage.start);
