@@ -478,6 +478,7 @@ TEST_F(QueloRules, JoinsAcrossWords) {
     // Not before a consonant, a stressed vowel, a pause or nothing.
     EXPECT_EQ(lastOfFirst("mar", "mar"), "r2");
     EXPECT_EQ(lastOfFirst("mas", "asa"), "s2");
+    EXPECT_EQ(lastOfFirst("mar", "asa"), "r2");
     EXPECT_EQ(lastOfFirst("mar", ","), "r2");
     EXPECT_EQ(lastOfFirst("mar", ""), "r2");
     EXPECT_EQ(quelo::phonetise({"555|mar"}),
