@@ -245,7 +245,10 @@ TEST_F(QueloRules, LettersWithoutARuleAreDropped) {
     EXPECT_EQ(say("AXA"), "a a");
     EXPECT_EQ(say("BB"), "");
     EXPECT_EQ(say("BA"), "v a");
-    EXPECT_EQ(say(std::string("A\x01\x1f" "A\xff", 5)), "a a");
+    EXPECT_EQ(say(std::string("A\x01\x1f"
+                              "A\xff",
+                              5)),
+              "a a");
     EXPECT_EQ(say(""), "");
     rules("");
     EXPECT_EQ(say("CASA"), "");
@@ -281,7 +284,10 @@ TEST_F(QueloRules, LineEndsOfEveryKind) {
 TEST_F(QueloRules, CentresBelowCode32HaveNoBucket) {
     rawRules("(\x01)=x\r\n(\t)=y\r\n(A)=a\r\n");
     EXPECT_EQ(quelo::nrlRuleCount(), 1u);
-    EXPECT_EQ(say(std::string("\x01" "A\t", 3)), "a");
+    EXPECT_EQ(say(std::string("\x01"
+                              "A\t",
+                              3)),
+              "a");
 }
 
 TEST_F(QueloRules, LongLinesAndBinaryJunk) {
@@ -337,22 +343,10 @@ TEST_F(QueloRules, ExceptionsAreFoundWithTheirSAndMSuffixes) {
         const char *word;
         const char *result;
     } cases[] = {
-        {"PODE", "PÓDE"},
-        {"OVO", "ÔVO"},
-        {"OVOS", "ÔVOS"},
-        {"OVOM", "ÔVOM"},
-        {"OVOSMS", "ÔVOSMS"},
-        {"ABC", "XYZ"},
-        {"BEM", "BÊM"},
-        {"BEMS", "BÊMS"},
-        {"BE", "BE"},
-        {"PODES", "PÓDES"},
-        {"PODER", "PODER"},
-        {"ABCD", "ABCD"},
-        {"SSM", "SSM"},
-        {"S", "S"},
-        {"", ""},
-        {"OV", "OV"},
+        {"PODE", "PÓDE"},     {"OVO", "ÔVO"},     {"OVOS", "ÔVOS"},   {"OVOM", "ÔVOM"},
+        {"OVOSMS", "ÔVOSMS"}, {"ABC", "XYZ"},     {"BEM", "BÊM"},     {"BEMS", "BÊMS"},
+        {"BE", "BE"},         {"PODES", "PÓDES"}, {"PODER", "PODER"}, {"ABCD", "ABCD"},
+        {"SSM", "SSM"},       {"S", "S"},         {"", ""},           {"OV", "OV"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(quelo::lookupException(cp(c.word)), cp(c.result)) << c.word;
@@ -438,9 +432,9 @@ const char *const SmallRules = "(M)=m\r\n"
 TEST_F(QueloRules, PhonetiseWritesCommentsPausesAndBoundaries) {
     rawRules(SmallRules);
     const Lines out = quelo::phonetise({"555|", "123|Mar", "555|azul", "555|,", "456|.", "555|"});
-    const Lines expected = {";555|",    "__",  "",         ";123|Mar", "m", ">a", "r", "",
-                            ";555|azul", "a",  "z",        ">u",       "w", "",   ";555|,",
-                            "_,",        ";456|.", "_.",   ";555|",    "__", "",  "__"};
+    const Lines expected = {";555|",     "__", "",      ";123|Mar", "m", ">a", "r",      "",
+                            ";555|azul", "a",  "z",     ">u",       "w", "",   ";555|,", "_,",
+                            ";456|.",    "_.", ";555|", "__",       "",  "__"};
     EXPECT_EQ(out, expected);
 }
 
@@ -481,8 +475,7 @@ TEST_F(QueloRules, JoinsAcrossWords) {
     EXPECT_EQ(lastOfFirst("mar", "asa"), "r2");
     EXPECT_EQ(lastOfFirst("mar", ","), "r2");
     EXPECT_EQ(lastOfFirst("mar", ""), "r2");
-    EXPECT_EQ(quelo::phonetise({"555|mar"}),
-              (Lines{";555|mar", "m", ">a", "r2", "", "__"}));
+    EXPECT_EQ(quelo::phonetise({"555|mar"}), (Lines{";555|mar", "m", ">a", "r2", "", "__"}));
     // Nothing but r2 and s2 changes.
     EXPECT_EQ(lastOfFirst("mal", "azul"), "w");
     // A pause between the words stops the join.
@@ -493,8 +486,7 @@ TEST_F(QueloRules, JoinsAcrossWords) {
 TEST_F(QueloRules, PhonetiseUsesTheExceptionsAndTheStress) {
     rawRules(SmallRules);
     exceptions("MAZ=AZUL\r\nSOMA=SOMÁ\r\n");
-    EXPECT_EQ(quelo::phonetise({"555|maz"}),
-              (Lines{";555|maz", "a", "z", ">u", "w", "", "__"}));
+    EXPECT_EQ(quelo::phonetise({"555|maz"}), (Lines{";555|maz", "a", "z", ">u", "w", "", "__"}));
     // The suffix comes back; the accent of the replacement sets the stress.
     EXPECT_EQ(quelo::phonetise({"555|somas"}),
               (Lines{";555|somas", "s", "o", "m", ">a", "s2", "", "__"}));
@@ -509,9 +501,9 @@ const std::string ShippedDir = ZEB_SOURCE_DIR "/data/quelo/";
 
 const std::set<std::string> &phonemeSet() {
     static const std::set<std::string> names = {
-        "_",  "a",  "e",  "E",  "i", "o", "O", "u", "a~", "e~", "i~", "o~", "u~", "w",
-        "y",  "w~", "y~", "p",  "b", "t", "d", "k", "g",  "tS", "dZ", "f",  "v",  "s",
-        "z",  "S",  "Z",  "m",  "n", "J", "l", "L", "r",  "R",  "r2", "s2"};
+        "_",  "a", "e", "ee", "i",  "o", "oo", "u", "@",  "an", "en", "in", "on",
+        "un", "y", "w", "p",  "b",  "t", "d",  "k", "g",  "f",  "v",  "s",  "z",
+        "x",  "j", "m", "n",  "nh", "l", "lh", "r", "rr", "r2", "s2"};
     return names;
 }
 
@@ -665,45 +657,26 @@ TEST_F(QueloShipped, CommonWords) {
         const char *word;
         const char *phonemes;
     } cases[] = {
-        {"casa", "k a z a"},
-        {"carro", "k a R u"},
-        {"caro", "k a r u"},
-        {"rua", "R u a"},
-        {"honra", "o~ R a"},
-        {"porta", "p O r2 t a"},
-        {"mar", "m a r2"},
-        {"pasta", "p a s2 t a"},
-        {"mas", "m a y s2"},
-        {"filho", "f i L u"},
-        {"senhor", "s e J o r2"},
-        {"chave", "S a v i"},
-        {"cidade", "s i d a dZ i"},
-        {"tia", "tS i a"},
-        {"noite", "n o y tS i"},
-        {"sal", "s a w"},
-        {"canto", "k a~ t u"},
-        {"cama", "k a~ m a"},
-        {"mão", "m a~ w~"},
-        {"mãe", "m a~ y~"},
-        {"põe", "p o~ y~"},
-        {"bem", "b e~ y~"},
-        {"também", "t a~ b e~ y~"},
-        {"falam", "f a l a~ w~"},
-        {"guerra", "g E R a"},
-        {"água", "a g w a"},
-        {"quando", "k w a~ d u"},
-        {"que", "k i"},
-        {"aqui", "a k i"},
-        {"peixe", "p e y S i"},
-        {"exame", "e z a~ m i"},
-        {"táxi", "t a k s i"},
-        {"caça", "k a s a"},
-        {"gente", "Z e~ tS i"},
-        {"café", "k a f E"},
-        {"avó", "a v O"},
-        {"avô", "a v o"},
-        {"você", "v o s e"},
-        {"hoje", "o Z i"},
+        {"casa", "k a z a"},       {"carro", "k a rr u"},
+        {"caro", "k a r u"},       {"rua", "rr u a"},
+        {"honra", "on rr a"},      {"porta", "p oo r2 t a"},
+        {"mar", "m a r2"},         {"pasta", "p a s2 t a"},
+        {"mas", "m a y s2"},       {"filho", "f i lh u"},
+        {"senhor", "s e nh o r2"}, {"chave", "x a v i"},
+        {"cidade", "s i d a d i"}, {"tia", "t i a"},
+        {"noite", "n o y t i"},    {"sal", "s a w"},
+        {"canto", "k an t u"},     {"cama", "k an m a"},
+        {"mão", "m an w"},         {"mãe", "m an y"},
+        {"põe", "p on y"},         {"bem", "b en y"},
+        {"também", "t an b en y"}, {"falam", "f a l an w"},
+        {"guerra", "g ee rr a"},   {"água", "a g w a"},
+        {"quando", "k w an d u"},  {"que", "k i"},
+        {"aqui", "a k i"},         {"peixe", "p e y x i"},
+        {"exame", "e z an m i"},   {"táxi", "t a k s i"},
+        {"caça", "k a s a"},       {"gente", "j en t i"},
+        {"café", "k a f ee"},      {"avó", "a v oo"},
+        {"avô", "a v o"},          {"você", "v o s e"},
+        {"hoje", "o j i"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(phonemes(c.word), c.phonemes) << c.word;
@@ -728,7 +701,7 @@ TEST_F(QueloShipped, SentencesJoinTheirWords) {
     EXPECT_EQ(lastPhonemes({"555|faz", "555|isso"}), "s2 u");
     EXPECT_EQ(lastPhonemes({"555|mas", "555|eu"}), "z w");
     EXPECT_EQ(lastPhonemes({"555|dar", "555|a"}), "r a");
-    EXPECT_EQ(lastPhonemes({"555|ser", "555|bom"}), "r2 o~");
+    EXPECT_EQ(lastPhonemes({"555|ser", "555|bom"}), "r2 on");
     // A word of any length is read to its end.
     Lines list;
     quelo::applyNrlRules(std::string(20000, 'A'), 10000, list);
@@ -737,12 +710,12 @@ TEST_F(QueloShipped, SentencesJoinTheirWords) {
 }
 
 TEST_F(QueloShipped, RespellingsKeepTheirSuffixes) {
-    EXPECT_EQ(phonemes("pode"), "p O dZ i");
-    EXPECT_EQ(phonemes("podem"), "p O d e~ y~");
-    EXPECT_EQ(phonemes("podes"), "p O dZ i s2");
-    EXPECT_EQ(phonemes("ideias"), "i d E y a s2");
+    EXPECT_EQ(phonemes("pode"), "p oo d i");
+    EXPECT_EQ(phonemes("podem"), "p oo d en y");
+    EXPECT_EQ(phonemes("podes"), "p oo d i s2");
+    EXPECT_EQ(phonemes("ideias"), "i d ee y a s2");
     EXPECT_EQ(phonemes("pela"), "p e l a");
-    EXPECT_EQ(phonemes("janela"), "Z a n E l a");
+    EXPECT_EQ(phonemes("janela"), "j a n ee l a");
 }
 
 } // namespace

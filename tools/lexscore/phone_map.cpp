@@ -122,6 +122,38 @@ std::vector<std::string> unitsToPhones(const std::string &phonemes) {
     return phones;
 }
 
+namespace {
+
+// The voice's names that differ from the reference's.
+std::string referenceName(const std::string &name) {
+    static const std::pair<const char *, const char *> Renamed[] = {
+        {"ee", "E"}, {"oo", "O"}, {"@", "a"},  {"an", "a~"}, {"en", "e~"},
+        {"in", "i~"}, {"on", "o~"}, {"un", "u~"}, {"x", "S"}, {"j", "Z"},
+        {"nh", "J"}, {"lh", "L"},  {"rr", "R"},  {"y", "j"}};
+    for (const auto &[ours, reference] : Renamed)
+        if (name == ours)
+            return reference;
+    return name;
+}
+
+bool isNasalVowel(const std::string &name) {
+    return name == "an" || name == "en" || name == "in" || name == "on" || name == "un";
+}
+
+// An i sound: after it, the voice's t and d are tch and dj.
+bool isISound(const std::string &name) {
+    return name == "i" || name == "in" || name == "y";
+}
+
+bool isVoicedConsonant(const std::string &name) {
+    for (const char *voiced : {"b", "d", "g", "v", "z", "j", "m", "n", "nh", "lh"})
+        if (name == voiced)
+            return true;
+    return false;
+}
+
+} // namespace
+
 std::vector<std::string> queloToPhones(const std::vector<std::string> &lines) {
     std::vector<std::string> names;
     for (const std::string &line : lines) {
@@ -132,26 +164,21 @@ std::vector<std::string> queloToPhones(const std::vector<std::string> &lines) {
         if (!name.empty())
             names.push_back(name);
     }
-    const auto voicedConsonant = [](const std::string &name) {
-        for (const char *voiced : {"b", "d", "g", "v", "z", "Z", "m", "n", "J", "dZ", "L"})
-            if (name == voiced)
-                return true;
-        return false;
-    };
     std::vector<std::string> phones;
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string &name = names[i];
-        const bool voicedNext = i + 1 < names.size() && voicedConsonant(names[i + 1]);
+        const std::string next = i + 1 < names.size() ? names[i + 1] : std::string();
+        const bool afterNasal = i > 0 && isNasalVowel(names[i - 1]);
         if (name == "r2")
-            phones.push_back(voicedNext ? "R" : "X");
+            phones.push_back(isVoicedConsonant(next) ? "R" : "X");
         else if (name == "s2")
-            phones.push_back(voicedNext ? "z" : "s");
-        else if (name == "y")
-            phones.push_back("j");
-        else if (name == "y~")
-            phones.push_back("j~");
+            phones.push_back(isVoicedConsonant(next) ? "z" : "s");
+        else if ((name == "t" || name == "d") && isISound(next))
+            phones.push_back(name == "t" ? "tS" : "dZ");
+        else if ((name == "y" || name == "w") && afterNasal)
+            phones.push_back(name == "y" ? "j~" : "w~");
         else
-            phones.push_back(name);
+            phones.push_back(referenceName(name));
     }
     return phones;
 }
