@@ -1,4 +1,4 @@
-// Pronunciation rules and exceptions of the built-in engine (Part 6.3): the
+// Pronunciation rules and exceptions of the built-in engine: the
 // context classes, bucket order, output cut and stress mark on small rule
 // sets written here; the exception table and its S/M retry; the utterance
 // pass with pauses and joins; files of any shape; and the shipped data.

@@ -1,7 +1,7 @@
 // Reading of the letter-to-sound rule files, shared by the native voice's
-// translator (regras.rgr, Part 4.1) and the built-in engine (portug.nrl,
-// Part 6.3): both read text lines ended by CR LF, LF or a lone CR, and both
-// write a rule as  left "(" centre ")" right "=" output ["|" anything].
+// translator (regras.rgr) and the built-in engine (portug.nrl): both read text lines ended by CR
+// LF, LF or a lone CR, and both write a rule as  left "(" centre ")" right "=" output ["|"
+// anything].
 #pragma once
 
 #include "platform/file.h"

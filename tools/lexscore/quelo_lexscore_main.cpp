@@ -1,5 +1,5 @@
 // quelo-lexscore: measures the built-in engine's pronunciation rules and
-// respellings (Part 6.3) against a reference lexicon.
+// respellings against a reference lexicon.
 //
 //   quelo-lexscore [--show N] [--no-exceptions] RULES EXCEPTIONS LEXICON
 //
@@ -38,7 +38,8 @@ int usage() {
 
 // The phoneme lines of a word as the engine makes them.
 std::vector<std::string> pronounce(const std::string &utf8) {
-    const std::string word = quelo::lookupException(quelo::upperCased(platform::utf8ToCp1252(utf8)));
+    const std::string word =
+        quelo::lookupException(quelo::upperCased(platform::utf8ToCp1252(utf8)));
     const size_t stress = quelo::isUnstressedWord(word) ? 0 : quelo::findStress(word);
     std::vector<std::string> lines;
     quelo::applyNrlRules(word, stress, lines);

@@ -1,4 +1,4 @@
-// Pronunciation rules and exceptions of the built-in engine (Part 6.3):
+// Pronunciation rules and exceptions of the built-in engine:
 // bucketed letter-to-sound rules with context classes, a sorted table of
 // respellings with the S/M suffix retry, and the utterance pass that adds
 // comment lines, pauses and the joins across words.
@@ -27,7 +27,7 @@ struct ExceptionEntry {
     std::string replacement;
 };
 
-// Everything the Part keeps between calls.
+// Everything the rules stage keeps between calls.
 struct RulesState {
     // Rules by the first character of their centre (codes 32..255), in file
     // order: the first rule of a bucket that matches is used.
@@ -40,7 +40,7 @@ struct RulesState {
 RulesState state;
 
 // The comment mark of the rules file, and the mark the rule outputs may put
-// before a phoneme (Part 6.5: it ends the lengthening of a stressed word).
+// before a phoneme (it ends the lengthening of a stressed word).
 constexpr char CommentMark = ';';
 constexpr char PhonemeSeparator = '&';
 constexpr char StressMark = '>';
@@ -414,8 +414,8 @@ std::string lookupException(const std::string &word) {
 void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<std::string> &list) {
     const std::string upper = upperCased(word);
     const Matcher matcher(upper);
-    // The Part sets the stress position to 255 once the mark is written and
-    // takes "no stress" as 9999; a flag does the same for words of any length.
+    // A flag, not a stress position moved out of reach, says that the mark is
+    // still to be written: that holds for words of any length.
     bool stressPending = stressPosition >= 1;
     std::string current;
     size_t p = 1;

@@ -1,4 +1,4 @@
-// Pronunciation of the built-in engine (Part 6.3): the letter-to-sound rules
+// Pronunciation of the built-in engine: the letter-to-sound rules
 // of portug.nrl and the respellings of portug.exc turn the tokens of an
 // utterance into MBROLA phoneme names, one a line, with ">" before the
 // phoneme that begins at the stressed letter.
@@ -57,11 +57,10 @@ std::string lookupException(const std::string &word);
 // or after it gets a ">" before its name (once).
 void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<std::string> &list);
 
-// The whole Part for the pattern lines of an utterance (pattern "|" token,
-// Part 6.5): per token a comment line ";" + the input line, then the pause
-// name of a punctuation mark, "__" and an empty line for a sentence boundary
-// (empty token), or the word's phoneme lines; "__" at the end; and the joins
-// r2 -> r and s2 -> z before a word that begins with a vowel or a glide.
+// The whole stage for the pattern lines of an utterance (pattern "|" token): per token a comment
+// line ";" + the input line, then the pause name of a punctuation mark, "__" and an empty line for
+// a sentence boundary (empty token), or the word's phoneme lines; "__" at the end; and the joins r2
+// -> r and s2 -> z before a word that begins with a vowel or a glide.
 std::vector<std::string> phonetise(const std::vector<std::string> &patternList);
 
 // phonetise one pattern line at a time: every line is handed over as soon as
