@@ -216,7 +216,7 @@ TEST_F(QueloNormalise, Texts) {
         {"site.com", "site ponto com"},
         {"fim.", "fim."},
         {"fim.)", "fim.)"},
-        {"www.ufrj.br", "dábliudábliudábliu ponto ufrj ponto bêérre"},
+        {"www.exemplo.br", "dábliudábliudábliu ponto exemplo ponto bêérre"},
         {"v.2", "vê ponto dois "},
         {"fim...", "fim... "},
         {"fim.\nOutro", "fim. Outro"},
