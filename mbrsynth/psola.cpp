@@ -71,17 +71,36 @@ std::optional<GrainMark> edgeMark(const VoiceData &voice, const UnitHalf &half, 
     return nearestMark(voice, half, edge, maxReach);
 }
 
+std::optional<GrainMark> neighbourMark(const VoiceData &voice, const UnitHalf &half,
+                                       const GrainMark &mark, int step, uint32_t maxReach) {
+    if (!half.unit || mark.unit != half.unit) {
+        return std::nullopt;
+    }
+    const auto [first, last] = marksInside(voice, half);
+    const PitchMark *marks = voice.marks.data() + half.unit->markStart;
+    const auto byPosition = [](const PitchMark &m, uint32_t p) { return m.position < p; };
+    const auto here = static_cast<int64_t>(
+        std::lower_bound(marks, marks + half.unit->markCount, mark.position, byPosition) - marks);
+    const int64_t there = here + step;
+    if (there < first || there >= last) {
+        return std::nullopt;
+    }
+    return markAt(voice, *half.unit, static_cast<uint32_t>(there), maxReach);
+}
+
 void overlapAdd(OutputBuffer &out, int64_t centre, const VoiceData &voice, const GrainMark &mark,
                 float weight) {
     const int16_t *samples = voice.samples.data() + mark.unit->sampleStart;
     const int64_t count = mark.unit->sampleCount;
-    for (int64_t k = -static_cast<int64_t>(mark.left) + 1; k < static_cast<int64_t>(mark.right);
-         ++k) {
-        const int64_t source = mark.position + k;
+    // Backwards, the samples after the mark come first.
+    const uint32_t before = mark.reversed ? mark.right : mark.left;
+    const uint32_t after = mark.reversed ? mark.left : mark.right;
+    for (int64_t k = -static_cast<int64_t>(before) + 1; k < static_cast<int64_t>(after); ++k) {
+        const int64_t source = mark.position + (mark.reversed ? -k : k);
         if (source < 0 || source >= count) {
             continue;
         }
-        const float shaped = samples[source] * window(k, k < 0 ? mark.left : mark.right);
+        const float shaped = samples[source] * window(k, k < 0 ? before : after);
         out.add(centre + k, shaped * weight);
     }
 }

@@ -27,6 +27,10 @@ struct GrainMark {
     uint32_t left = 0;     // window reach before and after the mark
     uint32_t right = 0;
     bool voiced = false;
+    bool reversed = false; // played backwards (only ever noise)
+    bool sameGrain(const GrainMark &other) const {
+        return unit == other.unit && position == other.position && reversed == other.reversed;
+    }
 };
 
 // The unit's mark nearest to `position` among those inside the half (or
@@ -38,6 +42,11 @@ std::optional<GrainMark> nearestMark(const VoiceData &voice, const UnitHalf &hal
 // ends at the join (atEnd), its first otherwise.
 std::optional<GrainMark> edgeMark(const VoiceData &voice, const UnitHalf &half, bool atEnd,
                                   uint32_t maxReach);
+
+// The mark `step` places after (before, when negative) `mark` among the
+// half's marks; nothing past the half's ends.
+std::optional<GrainMark> neighbourMark(const VoiceData &voice, const UnitHalf &half,
+                                       const GrainMark &mark, int step, uint32_t maxReach);
 
 void overlapAdd(OutputBuffer &out, int64_t centre, const VoiceData &voice, const GrainMark &mark,
                 float weight);

@@ -99,6 +99,8 @@ void Synthesizer::reset() {
     utteranceStart_ = 0;
     nextMark_ = 0;
     out_.restartAt(0);
+    std::fill(std::begin(lastNoise_), std::end(lastNoise_), std::nullopt);
+    noiseSeed_ = 1;
 }
 
 void Synthesizer::setOutputRate(int rate) {
@@ -239,11 +241,14 @@ void Synthesizer::placeGrain(const PhoneSpan &span, int64_t at, double &period,
     const int64_t to = onLeft || !span.right.unit ? span.join : span.end;
     const double progress =
         to > from ? static_cast<double>(at - from) / static_cast<double>(to - from) : 0.0;
-    const auto main = nearestMark(data, half, half.from + progress * half.length(), maxReach());
+    auto main = nearestMark(data, half, half.from + progress * half.length(), maxReach());
     const double scale = static_cast<double>(rate_) / voice_.sampleRate();
     if (!main) {
         period = 0.005 * rate_; // a unit without marks stays silent
         return;
+    }
+    if (!main->voiced) {
+        main = varyNoise(half, *main);
     }
     const double ms = static_cast<double>(at - utteranceStart_) * 1000.0 / rate_;
     period = main->voiced ? rate_ / pitch.at(ms) : main->right * scale;
@@ -262,6 +267,26 @@ void Synthesizer::placeGrain(const PhoneSpan &span, int64_t at, double &period,
     if (other) {
         overlapAdd(out_, at, data, *other, 1.0f - mainWeight);
     }
+}
+
+// Noise stretched beyond its recorded length would take the same grain
+// again and again and buzz at the grain rate: a grain near the wanted one is
+// drawn instead, forwards or backwards, never one of the last three.
+GrainMark Synthesizer::varyNoise(const UnitHalf &half, const GrainMark &nearest) {
+    const auto usedLately = [this](const GrainMark &m) {
+        return std::any_of(std::begin(lastNoise_), std::end(lastNoise_),
+                           [&m](const auto &last) { return last && last->sameGrain(m); });
+    };
+    GrainMark chosen = nearest;
+    for (int attempt = 0; attempt < 8 && usedLately(chosen); ++attempt) {
+        noiseSeed_ = noiseSeed_ * 1664525u + 1013904223u;
+        const int step = static_cast<int>((noiseSeed_ >> 16) % 7) - 3;
+        chosen = neighbourMark(voice_.data(), half, nearest, step, maxReach()).value_or(nearest);
+        chosen.reversed = (noiseSeed_ >> 30) & 1;
+    }
+    std::shift_right(std::begin(lastNoise_), std::end(lastNoise_), 1);
+    lastNoise_[0] = chosen;
+    return chosen;
 }
 
 void Synthesizer::endUtterance(int64_t endSample) {

@@ -102,6 +102,7 @@ private:
     UnitHalf rightHalf(uint16_t phoneme, std::optional<uint16_t> next) const;
     void renderPhone(const PhoneSpan &span, const PitchContour &pitch);
     void placeGrain(const PhoneSpan &span, int64_t at, double &period, const PitchContour &pitch);
+    GrainMark varyNoise(const UnitHalf &half, const GrainMark &nearest);
     void endUtterance(int64_t endSample);
     int64_t sampleAt(double ms) const;
     uint32_t maxReach() const;
@@ -126,6 +127,9 @@ private:
     int64_t utteranceStart_ = 0;
     int64_t nextMark_ = 0;
     OutputBuffer out_;
+    // The last unvoiced grains, and the generator that picks the next.
+    std::optional<GrainMark> lastNoise_[3];
+    uint32_t noiseSeed_ = 1;
 };
 
 } // namespace mbrsynth

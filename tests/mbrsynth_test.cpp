@@ -282,4 +282,26 @@ TEST(MbrSynthDatabase, RefusesInconsistentTablesEvenWithAGoodChecksum) {
     }
 }
 
+double correlationAt(const std::vector<int16_t> &x, size_t from, size_t to, size_t lag) {
+    double cross = 0, a = 0, b = 0;
+    for (size_t n = from; n + lag < to; ++n) {
+        cross += static_cast<double>(x[n]) * x[n + lag];
+        a += static_cast<double>(x[n]) * x[n];
+        b += static_cast<double>(x[n + lag]) * x[n + lag];
+    }
+    return a > 0 && b > 0 ? cross / std::sqrt(a * b) : 0.0;
+}
+
+// Noise stretched far beyond its recorded length must stay noise: taking
+// the same grain again and again would make it buzz at the grain rate.
+TEST(MbrSynth, StretchedNoiseDoesNotRepeatItsGrains) {
+    auto synth = makeSynth();
+    const auto samples = speak(synth, "_ 50\ns 1200\n_ 50\n");
+    const size_t from = samplesOf(200), to = samplesOf(1100);
+    ASSERT_GT(rms(samples, from, to), 200.0);
+    for (const size_t lag : {40u, 80u, 160u, 240u}) {
+        EXPECT_LT(std::abs(correlationAt(samples, from, to, lag)), 0.25) << lag;
+    }
+}
+
 } // namespace
