@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -79,6 +80,39 @@ TEST(MbrSynthData, AShortUtteranceIsAudibleAtTheWantedPitch) {
     EXPECT_GT(mbrsynth_fixture::rms(samples, 180 * 16, 340 * 16), 1000.0);
     EXPECT_LT(mbrsynth_fixture::rms(samples, 0, 80 * 16), 100.0);
     EXPECT_NEAR(mbrsynth_fixture::measureF0(samples, 200 * 16, 320 * 16), 120.0, 120.0 * 0.05);
+}
+
+// A click stands out as a 5 ms stretch whose largest sample-to-sample jump
+// is more than three times the largest of the two stretches on each side.
+TEST(MbrSynthData, SentencesHaveNoClicks) {
+    mbrsynth::Synthesizer synth(shippedVoice());
+    synth.setNoError(true);
+    // "O jogador acertou a letra. Você perdeu, a palavra era chuva. Quer
+    // jogar de novo? Minha filha ganhou o prêmio.", as the engine writes it.
+    const std::string lines =
+        "_ 48 50 120\nu 65 50 120\nj 68 50 120\no 75\ng 60\na 78\nd 56\no 109 80 127\n"
+        "r 47 50 114\na 78 50 114\ns 84\ne 75\nr2 48\nt 65\no 109 80 127\nw 64 50 114\n"
+        "a 78 50 114\nl 56 50 120\ne 109 80 127\nt 65\nr 32\na 78 50 96\n_ 360 50 96\n"
+        "_ 48 50 120\nv 63 50 127\no 75\ns 84\ne 109 80 134\np 72 50 120\ne 75\nr2 48\n"
+        "d 56\ne 109 80 114\nw 64 50 134\n_ 209 50 134\na 78 50 134\np 72 50 120\na 78\n"
+        "l 56\na 113 80 127\nv 63\nr 32\na 78 50 114\nee 117 80 127\nr 32\na 78 50 114\n"
+        "x 87 50 114\nu 95 80 127\nv 63\na 78 50 96\n_ 360 50 96\n_ 48 50 120\n"
+        "k 72 50 127\nee 117 80 134\nr2 69 50 120\nj 68 50 120\no 75\ng 60\n"
+        "a 113 80 127\nr2 69 50 114\nd 56 50 114\ni 65\nn 60 50 120\no 109 80 120\nv 63\n"
+        "u 65 50 156\n_ 360 50 156\n_ 48 50 120\nm 63 50 127\nin 121 80 134\nnh 68\n"
+        "a 78 50 120\nf 78 50 120\ni 95 80 127\nlh 72\na 78 50 114\ng 60 50 114\na 78\n"
+        "nh 68\no 109 80 127\nw 64 50 114\nu 65 50 114\np 72 50 120\nr 32\n"
+        "en 126 80 127\nm 63\ni 65\nu 65 50 96\n_ 360 50 96\n";
+    const auto samples = mbrsynth_fixture::speak(synth, lines);
+    const size_t frame = 80;
+    std::vector<int> jumps;
+    for (size_t at = 0; at + frame <= samples.size(); at += frame) {
+        jumps.push_back(mbrsynth_fixture::largestJump(samples, at, at + frame));
+    }
+    for (size_t k = 2; k + 2 < jumps.size(); ++k) {
+        const int around = std::max({jumps[k - 2], jumps[k - 1], jumps[k + 1], jumps[k + 2], 300});
+        EXPECT_LE(jumps[k], 3 * around) << "at " << k * frame / 16 << " ms";
+    }
 }
 
 } // namespace
