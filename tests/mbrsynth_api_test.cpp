@@ -64,9 +64,14 @@ protected:
         api_.setNoError = symbol<decltype(&setNoError_MBR)>("setNoError_MBR");
         api_.databaseInfo = symbol<decltype(&getDatabaseInfo_MBR)>("getDatabaseInfo_MBR");
     }
+    // The library keeps its settings across init_MBR calls: each test leaves
+    // the defaults behind.
     void TearDown() override {
         if (api_.close) {
             api_.close();
+            api_.setNoError(0);
+            symbol<decltype(&setVolumeRatio_MBR)>("setVolumeRatio_MBR")(1.0f);
+            symbol<decltype(&setFreq_MBR)>("setFreq_MBR")(16000);
         }
     }
 
@@ -184,6 +189,54 @@ TEST_F(MbrSynthApi, RefusesMissingDamagedAndInconsistentDatabases) {
     EXPECT_EQ(api_.read(buffer.data(), 100), 0);
     EXPECT_LT(api_.write(text), 0);
     EXPECT_EQ(open(writeVoice(good)), 0);
+}
+
+TEST_F(MbrSynthApi, RateVolumeRenamingAndPhoneRecordsDoWhatTheySay) {
+    const std::string path = writeVoice(mbrsynth::encodeVoice(makeVoice()));
+    const auto setFreq = symbol<decltype(&setFreq_MBR)>("setFreq_MBR");
+    const auto getFreq = symbol<decltype(&getFreq_MBR)>("getFreq_MBR");
+    const auto setVolume = symbol<decltype(&setVolumeRatio_MBR)>("setVolumeRatio_MBR");
+    const auto initRename = symbol<decltype(&init_rename_MBR)>("init_rename_MBR");
+    ASSERT_EQ(open(path), 0);
+    const auto plain = speakLines({"a 300 50 100", "i 300 50 100"});
+
+    setVolume(0.5f);
+    const auto quiet = speakLines({"a 300 50 100", "i 300 50 100"});
+    ASSERT_EQ(quiet.size(), plain.size());
+    EXPECT_NEAR(rms(quiet, 0, quiet.size()), rms(plain, 0, plain.size()) / 2, 2.0);
+
+    setFreq(8000);
+    EXPECT_EQ(getFreq(), 8000);
+    EXPECT_NEAR(static_cast<double>(speakLines({"a 300 50 100", "i 300 50 100"}).size()), 4800, 80);
+    setFreq(16000);
+
+    std::string rename = "a A i I";
+    std::string clone = "u oo";
+    ASSERT_EQ(initRename(const_cast<char *>(path.c_str()), rename.data(), clone.data()), 0);
+    api_.setNoError(0);
+    speakLines({"A 100", "I 100", "u 100", "oo 100"});
+    std::string old = "a 100\r\n";
+    api_.write(old.data());
+    EXPECT_EQ(api_.lastError(), MBR_ERROR_UNKNOWN_PHONEME);
+    std::string unknownOld = "zz ee";
+    EXPECT_LT(initRename(const_cast<char *>(path.c_str()), unknownOld.data(), nullptr), 0);
+
+    const auto initPhone = symbol<decltype(&init_Phone)>("init_Phone");
+    const auto append = symbol<decltype(&appendf0_Phone)>("appendf0_Phone");
+    const auto resetPhone = symbol<decltype(&reset_Phone)>("reset_Phone");
+    const auto closePhone = symbol<decltype(&close_Phone)>("close_Phone");
+    std::string name = "a";
+    void *phone = initPhone(name.data(), 120.0f);
+    ASSERT_NE(phone, nullptr);
+    for (int i = 0; i < 100; ++i) {
+        append(phone, static_cast<float>(i), 110.0f);
+    }
+    resetPhone(phone);
+    closePhone(phone);
+    EXPECT_EQ(initPhone(nullptr, 1.0f), nullptr);
+    append(nullptr, 1.0f, 1.0f);
+    resetPhone(nullptr);
+    closePhone(nullptr);
 }
 
 } // namespace
