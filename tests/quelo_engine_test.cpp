@@ -10,6 +10,8 @@
 #include "tests/test_support.h"
 #include "tradutor/quelo/engine.h"
 #include "tradutor/quelo/mbrola_driver.h"
+#include "tradutor/servers/quelo_server.h"
+#include "tradutor/servers/server.h"
 #include "tradutor/speech/speech.h"
 #include "tradutor/speech/wave_player.h"
 
@@ -150,7 +152,6 @@ protected:
         test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"));
         serveFake();
         writeData(dir_);
-        setenv("ZEBUNA_REGISTRY", dir_.file("registry.reg").c_str(), 1);
         quelo::queloSetOutputFile("");
     }
     void TearDown() override {
@@ -158,7 +159,6 @@ protected:
         quelo::queloSetOutputFile("");
         quelo::queloSetFactors(1.0, 1.0);
         platform::withdrawInProcessLibrary("mbrola.dll");
-        unsetenv("ZEBUNA_REGISTRY");
         app::endModules();
     }
 
@@ -280,8 +280,11 @@ TEST_F(QueloEngine, TheOutputFileIsAValidWaveFileAfterClose) {
     EXPECT_EQ(wav.substr(36, 4), "data");
 }
 
+// The registry of the POSIX hosts is a file in the Windows directory; on
+// Windows it is the system's own.
+#ifndef _WIN32
 TEST_F(QueloEngine, TheDatabaseComesFromTheRegistry) {
-    test_support::writeFile(dir_.file("registry.reg"),
+    test_support::writeFile(dir_.file("windows/registry.reg"),
                             "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TCTS\\Mbrola\\"
                             "databases\\zbr1]\r\n@=\"c:\\\\vozes\\\\zbr1\"\r\n"
                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TCTS\\Mbrola\\databases\\vazia]\r\n"
@@ -299,6 +302,7 @@ TEST_F(QueloEngine, TheDatabaseComesFromTheRegistry) {
                                           "software\\tcts\\mbrola\\databases\\ZBR1\\", text));
     EXPECT_EQ(text, "c:\\vozes\\zbr1");
 }
+#endif
 
 TEST_F(QueloEngine, FailuresOfEachStep) {
     const std::string before = quelo::queloErrorText();
@@ -382,6 +386,55 @@ TEST_F(QueloEngine, SpeakingSendsExactlyThePipelinesLines) {
     }
     quelo::queloStop();
 }
+
+TEST_F(QueloEngine, TheDispatcherStartsOnlyTheEngineAndWithItsFileSet) {
+    const servers::QueloFileSet &files = servers::queloFileSet();
+    EXPECT_EQ(files.database, "br4");
+    EXPECT_EQ(files.rules, "\\talvek\\quelotts\\portug.nrl");
+    EXPECT_EQ(files.diphones, "\\talvek\\quelotts\\portug.dfn");
+    for (const int32_t kind : {0, 1, 2, 4, 5, 6, 54})
+        EXPECT_FALSE(servers::serverStart(0, 3, 0, "", kind)) << kind;
+    EXPECT_TRUE(fake.calls.empty());
+
+    for (const char *extension : {"nrl", "exc", "abr", "pro", "dfn"})
+        test_support::writeFile(dir_.file("talvek/quelotts/portug.") + extension, [&] {
+            std::string bytes;
+            platform::readWholeFile(dir_.file("t.") + extension, bytes, 1 << 20);
+            return bytes;
+        }());
+    ASSERT_TRUE(servers::serverStart(0, 3, 11, "", 3));
+    EXPECT_TRUE(fake.initPath.ends_with("br4"));
+    // rate 3: durations times 0.6; pitch 11: pitch times 2
+    const quelo::LineList lines = quelo::queloPipeline("a", quelo::Stage::Lines);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "a 30 50 100"), lines.end());
+    servers::serverSpeak("a");
+    EXPECT_NE(std::find(fake.calls.begin(), fake.calls.end(), "write ;a"), fake.calls.end());
+    servers::serverClose();
+    EXPECT_FALSE(wave::isWavePlaying());
+    EXPECT_EQ(fake.calls.back(), "close");
+}
+
+TEST_F(QueloEngine, TheFileSetFromZebunaIni) {
+    test_support::writeFile(dir_.file("ZEBUNA.INI"),
+                            "[QUELOTTS]\r\nMBROLA_DB=voz\r\nDIR=c:\\dados\r\nBASE=meu\r\n");
+    test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"));
+    const servers::QueloFileSet &files = servers::queloFileSet();
+    EXPECT_EQ(files.database, "voz");
+    EXPECT_EQ(files.directory, "c:\\dados\\");
+    EXPECT_EQ(files.exceptions, "c:\\dados\\meu.exc");
+    EXPECT_EQ(files.prosody, "c:\\dados\\meu.pro");
+}
+
+#ifndef _WIN32
+TEST_F(QueloEngine, TheDataDirectoryFromTheRegisteredDatabase) {
+    test_support::writeFile(dir_.file("windows/registry.reg"),
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TCTS\\Mbrola\\databases\\BR4]\r\n"
+                            "@=\"c:\\\\vozes\\\\br4\"\r\n");
+    test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"));
+    EXPECT_EQ(servers::queloFileSet().directory, "c:\\vozes\\");
+    EXPECT_EQ(servers::queloFileSet().abbreviations, "c:\\vozes\\portug.abr");
+}
+#endif
 
 // A whole game whose free text goes to the built-in engine.
 class QueloGame : public ::testing::Test {
