@@ -152,6 +152,8 @@ protected:
         test_support::startMachine(dir_.path(), dir_.file("ZEBUNA.INI"));
         serveFake();
         writeData(dir_);
+        // The last phoneme's name outlives an utterance; an empty line clears it.
+        quelo::applyProsody({""}, 1.0, 1.0);
         quelo::queloSetOutputFile("");
     }
     void TearDown() override {
