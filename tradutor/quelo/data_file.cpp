@@ -1,8 +1,8 @@
 #include "tradutor/quelo/data_file.h"
 
 #include "platform/file.h"
+#include "tradutor/rule_lines.h"
 
-#include <array>
 #include <cstdint>
 
 namespace quelo {
@@ -12,29 +12,8 @@ bool forEachLine(const std::string &path, size_t maxLineLength,
     platform::File file;
     if (!file.open(path))
         return false;
-    std::array<char, 4096> buffer{};
-    std::string line;
-    bool lineOpen = false;
-    char previous = '\0';
-    for (size_t count; (count = file.read(buffer.data(), buffer.size())) > 0;) {
-        for (size_t i = 0; i < count; ++i) {
-            const char c = buffer[i];
-            const bool secondHalfOfCrLf = c == '\n' && previous == '\r';
-            previous = c;
-            if (secondHalfOfCrLf)
-                continue;
-            if (c == '\n' || c == '\r') {
-                onLine(line);
-                line.clear();
-                lineOpen = false;
-                continue;
-            }
-            lineOpen = true;
-            if (line.size() < maxLineLength)
-                line += c;
-        }
-    }
-    if (lineOpen)
+    rule_lines::LineReader reader(file, maxLineLength);
+    for (std::string line; reader.next(line);)
         onLine(line);
     return true;
 }
