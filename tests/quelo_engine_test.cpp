@@ -154,6 +154,8 @@ protected:
         writeData(dir_);
         // The last phoneme's name outlives an utterance; an empty line clears it.
         quelo::applyProsody({""}, 1.0, 1.0);
+        // A server started by an earlier test leaves its rate and pitch.
+        quelo::queloSetFactors(1.0, 1.0);
         quelo::queloSetOutputFile("");
     }
     void TearDown() override {
