@@ -3,7 +3,10 @@
 #   1. the distribution (scripts/windows-dist.sh) and the test program;
 #   2. the test program zeb_tests.exe;
 #   3. INSTALAR.BAT installs the distribution into a fresh Wine C: drive;
-# Logs are left in build/wine-checks/.
+#   4. files the Windows programs write are byte-identical to the Linux
+#      build's: zebfala's WAV of the native voice and of the built-in engine,
+#      and the headless game's transcript;
+# Artifacts (logs, written files) are left in build/wine-checks/.
 #
 # Build directories as in scripts/windows-dist.sh: ZEB_WIN_BUILD (default
 # build/win32) and ZEB_HOST_BUILD (default build/win32-data); ZEB_WINE_DIR
@@ -131,6 +134,56 @@ install_distribution() {
     passed
 }
 
+# Runs a command for Windows and its Linux counterpart; both must write the
+# same bytes to their output file.
+same_file() {
+    local what=$1 windows_out=$2 linux_out=$3
+    shift 3
+    local split
+    for split in $(seq 1 $#); do [ "${!split}" = "--" ] && break; done
+    local windows_cmd=("${@:1:split-1}") linux_cmd=("${@:split+1}")
+    rm -f "$windows_out" "$linux_out"
+    timeout 120 "${windows_cmd[@]}" >>"$out/same-files.log" 2>&1 ||
+        fail "$what: the Windows program failed, see $out/same-files.log"
+    timeout 120 "${linux_cmd[@]}" >>"$out/same-files.log" 2>&1 ||
+        fail "$what: the Linux program failed, see $out/same-files.log"
+    [ -s "$windows_out" ] || fail "$what: the Windows program wrote nothing"
+    cmp "$windows_out" "$linux_out" || fail "$what: the files differ"
+    echo "wine-checks:   $what: $(stat -c %s "$windows_out") identical bytes"
+}
+
+same_files() {
+    begin "files written by the Windows and Linux builds"
+    local text="Tenho 25 anos, e a casa amarela custa R\$ 1.500,00."
+    local linux_env=(env ZEBUNA_ROOT="$(realpath "$host_build/share/galdrino")")
+    : >"$out/same-files.log"
+    same_file "zebfala -w, native voice" "$out/fala-windows.wav" "$out/fala-linux.wav" \
+        wine 'C:\talvek\zebfala.exe' -w "$out/fala-windows.wav" "$text" -- \
+        "${linux_env[@]}" "$host_build/bin/zebfala" -w "$out/fala-linux.wav" "$text"
+    if [ -f "$drive_c/talvek/mbrola.dll" ]; then
+        same_file "zebfala --engine quelo -w, built-in engine" \
+            "$out/quelo-windows.wav" "$out/quelo-linux.wav" \
+            wine 'C:\talvek\zebfala.exe' --engine quelo -w "$out/quelo-windows.wav" "$text" -- \
+            "${linux_env[@]}" "$host_build/bin/zebfala" --engine quelo -w "$out/quelo-linux.wav" "$text"
+    else
+        echo "wine-checks:   no mbrola.dll: the built-in engine's output is not compared"
+    fi
+    # The transcript, but for the program's own path in the first title line
+    # and the line ends of the Windows console.
+    local keys='aeiou{ESC}n'
+    timeout 120 wine "$win_build/bin/galdrino-headless.exe" --seed 42 --keys "$keys" --screen |
+        tr -d '\r' | grep -v '^title .*galdrino-headless' >"$out/transcript-windows.txt" ||
+        fail "galdrino-headless.exe failed"
+    "${linux_env[@]}" "$host_build/bin/galdrino-headless" --seed 42 --keys "$keys" --screen |
+        grep -v '^title .*galdrino-headless' >"$out/transcript-linux.txt" ||
+        fail "galdrino-headless failed"
+    grep -q '^exit 0$' "$out/transcript-linux.txt" || fail "the Linux headless game did not end"
+    cmp "$out/transcript-windows.txt" "$out/transcript-linux.txt" ||
+        fail "the headless transcripts differ: diff $out/transcript-windows.txt $out/transcript-linux.txt"
+    echo "wine-checks:   headless transcript: $(wc -l <"$out/transcript-windows.txt") identical lines"
+    passed
+}
+
 all_started=$SECONDS
 scripts/setup.sh
 scripts/setup-windows.sh --wine
@@ -140,4 +193,5 @@ start_display
 start_wine
 unit_tests
 install_distribution
+same_files
 echo "wine-checks: all passed in $((SECONDS - all_started)) s"
