@@ -6,11 +6,16 @@
 #   4. files the Windows programs write are byte-identical to the Linux
 #      build's: zebfala's WAV of the native voice and of the built-in engine,
 #      and the headless game's transcript;
-# Artifacts (logs, written files) are left in build/wine-checks/.
+#   5. a short game in galdrino.exe, typed with xdotool, to the play-again
+#      question, answered "n"; a screenshot is checked for the 80 x 25 text
+#      grid (gallows in blue from column 50, dialogue at the left), and the
+#      sound the game sent to waveOut is captured through an ALSA file device.
+# Artifacts (screenshot, logs, captured sound) are left in build/wine-checks/.
 #
 # Build directories as in scripts/windows-dist.sh: ZEB_WIN_BUILD (default
 # build/win32) and ZEB_HOST_BUILD (default build/win32-data); ZEB_WINE_DIR
-# is the artifacts' directory.
+# is the artifacts' directory. WINE_KEY_GAP (seconds, default 6) paces the
+# keys of the game; WINE_GAME_LIMIT (seconds, default 120) bounds it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +24,8 @@ host_build=${ZEB_HOST_BUILD:-build/win32-data}
 out=$(realpath -m "${ZEB_WINE_DIR:-build/wine-checks}")
 dist=${ZEB_DIST_DIR:-build/windows-dist}
 jobs=${ZEB_JOBS:-$(nproc)}
+gap=${WINE_KEY_GAP:-6}
+game_limit=${WINE_GAME_LIMIT:-120}
 
 xvfb_pid=
 game_pid=
@@ -184,6 +191,98 @@ same_files() {
     passed
 }
 
+# ---- the game in its window ---------------------------------------------------------
+
+game_running() { [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; }
+
+find_window() {
+    game_running || fail "galdrino.exe ended before showing its window, see $out/galdrino.log"
+    window=$(xdotool search --all --pid "$game_pid" --name '^Galdrino$' 2>/dev/null | awk 'NR == 1')
+    [ -n "$window" ]
+}
+
+list_windows() {
+    local w
+    for w in $(xdotool search --name . 2>/dev/null); do
+        printf '%s "%s" (pid %s); ' "$w" "$(xdotool getwindowname "$w")" "$(xdotool getwindowpid "$w" 2>/dev/null)"
+    done
+}
+
+# The fraction of pixels of a region (WxH+X+Y) for which the fx expression holds.
+fraction() {
+    convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:
+}
+
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+# The screen is 1024 x 768; the window opens maximised with 80 columns of 13
+# pixels (the last ones beyond the screen's edge) and 25 rows.
+check_screenshot() {
+    local shot=$1 blue='r<0.1 && g<0.1 && b>0.9' bright='r>0.6 && g>0.6 && b>0.6'
+    local gallows dialogue_text dialogue_blue edge
+    gallows=$(fraction "$shot" 80x500+660+150 "$blue")
+    dialogue_text=$(fraction "$shot" 400x150+0+0 "$bright")
+    dialogue_blue=$(fraction "$shot" 600x700+0+30 "$blue")
+    # The first blue pixel of a row in the middle of the screen.
+    edge=$(convert "$shot" -crop 1024x1+0+384 txt:- |
+        awk -F'[,:]' '/#0000FF/ && first == "" { first = $1 } END { print first }')
+    echo "wine-checks:   screenshot: gallows region ${gallows} blue, dialogue ${dialogue_text}" \
+        "bright and ${dialogue_blue} blue, gallows from x=${edge:-none}"
+    at_least "$gallows" 0.6 || fail "no blue gallows in the screenshot $shot"
+    at_least "$dialogue_text" 0.01 || fail "no dialogue text at the left of $shot"
+    at_least 0.001 "$dialogue_blue" || fail "blue in the dialogue region of $shot"
+    # Column 50 starts 49 columns of 13 pixels from the window's left edge.
+    local column_x=$((window_x + 49 * 13))
+    [ -n "$edge" ] && [ "$edge" -ge $((column_x - 2)) ] && [ "$edge" -le $((column_x + 2)) ] ||
+        fail "the gallows do not start at column 50 (x=$column_x) in $shot"
+}
+
+game() {
+    begin "galdrino.exe, a short game"
+    rm -f "$out/wave-out.raw" "$out/galdrino-wine.png"
+    local start=$SECONDS
+    (cd "$drive_c/talvek" && exec wine 'C:\talvek\galdrino.exe') >"$out/galdrino.log" 2>&1 &
+    game_pid=$!
+    wait_for 60 find_window || {
+        import -window root "$out/galdrino-no-window.png" || true
+        fail "no window of galdrino.exe within 60 s; windows: $(list_windows)"
+    }
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    window_x=$X
+    echo "wine-checks:   window $window at ${X},${Y}, ${WIDTH} x ${HEIGHT}, after $((SECONDS - start)) s"
+    xdotool windowfocus "$window"
+    # The game throws away keys typed while it presents the word and takes
+    # them once it asks for a letter: one key every $gap seconds.
+    sleep "$gap"
+    local key
+    for key in a e; do
+        xdotool key "$key"
+        sleep "$gap"
+    done
+    import -window root "$out/galdrino-wine.png" || fail "no screenshot"
+    check_screenshot "$out/galdrino-wine.png"
+    # ESC gives up the round; the game spells the word and asks whether to
+    # play again. Keys before the question only cut its speech, so "n" is
+    # typed until the game ends: it ends only by that answer.
+    xdotool key Escape
+    while game_running; do
+        [ $((SECONDS - start)) -lt "$game_limit" ] || fail "galdrino.exe did not end within $game_limit s"
+        sleep "$gap"
+        game_running && xdotool key n
+        wait_for "$gap" sh -c "! kill -0 $game_pid 2>/dev/null" || true
+    done
+    local code=0
+    wait "$game_pid" || code=$?
+    game_pid=
+    [ "$code" -eq 0 ] || fail "galdrino.exe ended with exit code $code, see $out/galdrino.log"
+    # What Wine's mixer gave the ALSA device: the wave device opened and played.
+    local sound_bytes
+    sound_bytes=$(stat -c %s "$out/wave-out.raw" 2>/dev/null || echo 0)
+    [ "$sound_bytes" -gt 0 ] || fail "the game's sound did not reach the wave device"
+    passed "exit code 0 after $((SECONDS - start)) s, $sound_bytes bytes of sound;" \
+        "screenshot $out/galdrino-wine.png"
+}
+
 all_started=$SECONDS
 scripts/setup.sh
 scripts/setup-windows.sh --wine
@@ -194,4 +293,5 @@ start_wine
 unit_tests
 install_distribution
 same_files
+game
 echo "wine-checks: all passed in $((SECONDS - all_started)) s"
