@@ -77,9 +77,10 @@ build() {
     begin "distribution and test program"
     ZEB_WIN_BUILD=$win_build ZEB_HOST_BUILD=$host_build ZEB_DIST_DIR=$dist ZEB_JOBS=$jobs \
         scripts/windows-dist.sh >"$out/build.log" 2>&1 || fail "the build failed, see $out/build.log"
-    cmake -S . -B "$win_build" -DZEB_WIN_TESTS=ON >>"$out/build.log" 2>&1 &&
-        cmake --build "$win_build" -j"$jobs" >>"$out/build.log" 2>&1 ||
+    if ! cmake -S . -B "$win_build" -DZEB_WIN_TESTS=ON >>"$out/build.log" 2>&1 ||
+        ! cmake --build "$win_build" -j"$jobs" >>"$out/build.log" 2>&1; then
         fail "the test program did not build, see $out/build.log"
+    fi
     passed
 }
 
@@ -91,7 +92,8 @@ start_display() {
     xvfb_pid=$!
     wait_for 20 grep -qx '[0-9][0-9]*' "$out/display" ||
         fail "Xvfb did not start: $(cat "$out/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$out/display")"
+    DISPLAY=":$(head -n 1 "$out/display")"
+    export DISPLAY
 }
 
 # A fresh 32-bit prefix; the home directory holds the ALSA setup: the
@@ -233,8 +235,9 @@ check_screenshot() {
     at_least 0.001 "$dialogue_blue" || fail "blue in the dialogue region of $shot"
     # Column 50 starts 49 columns of 13 pixels from the window's left edge.
     local column_x=$((window_x + 49 * 13))
-    [ -n "$edge" ] && [ "$edge" -ge $((column_x - 2)) ] && [ "$edge" -le $((column_x + 2)) ] ||
+    if [ -z "$edge" ] || [ "$edge" -lt $((column_x - 2)) ] || [ "$edge" -gt $((column_x + 2)) ]; then
         fail "the gallows do not start at column 50 (x=$column_x) in $shot"
+    fi
 }
 
 game() {
