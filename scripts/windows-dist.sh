@@ -70,6 +70,23 @@ check() {
     done
 }
 
+# Every key of the sections players change, set or commented out in the
+# shipped ZEBUNA.INI, is explained in LEIAME.TXT.
+check_leiame() {
+    local root=$dist_dir/galdrino key missing=()
+    local keys
+    keys=$(iconv -f CP1252 -t UTF-8 "$root/windows/ZEBUNA.INI" | tr -d '\r' | awk '
+        /^\[/ { section = $0; next }
+        section ~ /^\[(GALDRINO|TRADUTOR|VIDEO|BRAILLE|SERVFALA)\]$/ && /^;?[A-Z0-9]+=/ {
+            sub(/^;/, ""); sub(/=.*/, ""); print
+        }')
+    [ -n "$keys" ] || fail "no keys found in ZEBUNA.INI"
+    for key in $keys; do
+        grep -qw "$key" "$root/LEIAME.TXT" || missing+=("$key")
+    done
+    [ ${#missing[@]} -eq 0 ] || fail "LEIAME.TXT does not explain ${missing[*]}"
+}
+
 make_zip() {
     local zip_file=galdrino-windows.zip
     rm -f "$dist_dir/$zip_file"
@@ -83,6 +100,7 @@ build_data
 build_programs
 assemble
 check
+check_leiame
 make_zip
 echo "windows-dist: $dist_dir/galdrino and $dist_dir/galdrino-windows.zip" \
     "($(find "$dist_dir/galdrino" -type f | wc -l) files)"
