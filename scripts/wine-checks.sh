@@ -199,14 +199,19 @@ game_running() { [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; }
 
 find_window() {
     game_running || fail "galdrino.exe ended before showing its window, see $out/galdrino.log"
-    window=$(xdotool search --all --pid "$game_pid" --name '^Galdrino$' 2>/dev/null | awk 'NR == 1')
+    window=$(x_tool xdotool search --all --pid "$game_pid" --name '^Galdrino$' 2>/dev/null | awk 'NR == 1')
     [ -n "$window" ]
 }
 
+# The X clients, each with a time limit: a display that stops answering must
+# not hold the checks up.
+x_tool() { timeout 30 "$@"; }
+
 list_windows() {
     local w
-    for w in $(xdotool search --name . 2>/dev/null); do
-        printf '%s "%s" (pid %s); ' "$w" "$(xdotool getwindowname "$w")" "$(xdotool getwindowpid "$w" 2>/dev/null)"
+    for w in $(x_tool xdotool search --name . 2>/dev/null); do
+        printf '%s "%s" (pid %s); ' "$w" "$(x_tool xdotool getwindowname "$w")" \
+            "$(x_tool xdotool getwindowpid "$w" 2>/dev/null)"
     done
 }
 
@@ -247,31 +252,31 @@ game() {
     (cd "$drive_c/talvek" && exec wine 'C:\talvek\galdrino.exe') >"$out/galdrino.log" 2>&1 &
     game_pid=$!
     wait_for 60 find_window || {
-        import -window root "$out/galdrino-no-window.png" || true
+        x_tool import -window root "$out/galdrino-no-window.png" || true
         fail "no window of galdrino.exe within 60 s; windows: $(list_windows)"
     }
-    eval "$(xdotool getwindowgeometry --shell "$window")"
+    eval "$(x_tool xdotool getwindowgeometry --shell "$window")"
     window_x=$X
     echo "wine-checks:   window $window at ${X},${Y}, ${WIDTH} x ${HEIGHT}, after $((SECONDS - start)) s"
-    xdotool windowfocus "$window"
+    x_tool xdotool windowfocus "$window"
     # The game throws away keys typed while it presents the word and takes
     # them once it asks for a letter: one key every $gap seconds.
     sleep "$gap"
     local key
     for key in a e; do
-        xdotool key "$key"
+        x_tool xdotool key "$key"
         sleep "$gap"
     done
-    import -window root "$out/galdrino-wine.png" || fail "no screenshot"
+    x_tool import -window root "$out/galdrino-wine.png" || fail "no screenshot"
     check_screenshot "$out/galdrino-wine.png"
     # ESC gives up the round; the game spells the word and asks whether to
     # play again. Keys before the question only cut its speech, so "n" is
     # typed until the game ends: it ends only by that answer.
-    xdotool key Escape
+    x_tool xdotool key Escape
     while game_running; do
         [ $((SECONDS - start)) -lt "$game_limit" ] || fail "galdrino.exe did not end within $game_limit s"
         sleep "$gap"
-        game_running && xdotool key n
+        game_running && x_tool xdotool key n
         wait_for "$gap" sh -c "! kill -0 $game_pid 2>/dev/null" || true
     done
     local code=0
