@@ -56,10 +56,9 @@ bool Tally::add(const Phones &ref, const Phones &ours) {
 }
 
 void Tally::printShare(std::FILE *out, const std::string &label) const {
-    std::fprintf(out, "%s%zu of %zu words agree: %.1f%%\n", label.c_str(), agreeing_, words_,
-                 words_ == 0 ? 0.0
-                             : 100.0 * static_cast<double>(agreeing_) /
-                                   static_cast<double>(words_));
+    std::fprintf(
+        out, "%s%zu of %zu words agree: %.1f%%\n", label.c_str(), agreeing_, words_,
+        words_ == 0 ? 0.0 : 100.0 * static_cast<double>(agreeing_) / static_cast<double>(words_));
 }
 
 void Tally::printDisagreements(std::FILE *out, size_t count) const {

@@ -127,9 +127,9 @@ namespace {
 // The voice's names that differ from the reference's.
 std::string referenceName(const std::string &name) {
     static const std::pair<const char *, const char *> Renamed[] = {
-        {"ee", "E"}, {"oo", "O"}, {"@", "a"},  {"an", "a~"}, {"en", "e~"},
-        {"in", "i~"}, {"on", "o~"}, {"un", "u~"}, {"x", "S"}, {"j", "Z"},
-        {"nh", "J"}, {"lh", "L"},  {"rr", "R"},  {"y", "j"}};
+        {"ee", "E"},  {"oo", "O"},  {"@", "a"},   {"an", "a~"}, {"en", "e~"},
+        {"in", "i~"}, {"on", "o~"}, {"un", "u~"}, {"x", "S"},   {"j", "Z"},
+        {"nh", "J"},  {"lh", "L"},  {"rr", "R"},  {"y", "j"}};
     for (const auto &[ours, reference] : Renamed)
         if (name == ours)
             return reference;
