@@ -5,10 +5,11 @@
 
 #include "mbrsynth/mbrola_api.h"
 #include "mbrsynth/voice_db.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
+#include <cstdlib>
 
 #include <algorithm>
 #include <fstream>
@@ -35,14 +36,19 @@ struct Api {
 };
 
 struct LibraryCloser {
-    void operator()(void *handle) const { dlclose(handle); }
+    void operator()(void *handle) const { platform::freeLibrary(handle); }
 };
 
 class MbrSynthApi : public ::testing::Test {
 protected:
     void SetUp() override {
-        library_.reset(dlopen(ZEB_MBRSYNTH_LIBRARY, RTLD_NOW | RTLD_LOCAL));
-        ASSERT_TRUE(library_) << dlerror();
+        // The library is loaded the way the engine loads it, as "mbrola.dll":
+        // on Windows from the program's folder, elsewhere this build's.
+#ifndef _WIN32
+        setenv("ZEBUNA_MBROLA", ZEB_MBRSYNTH_LIBRARY, 1);
+#endif
+        library_.reset(platform::loadLibrary("mbrola.dll"));
+        ASSERT_TRUE(library_);
         for (const char *name :
              {"init_MBR",       "init_rename_MBR",     "write_MBR",          "flush_MBR",
               "read_MBR",       "readtype_MBR",        "close_MBR",          "reset_MBR",
@@ -50,7 +56,7 @@ protected:
               "setFreq_MBR",    "getFreq_MBR",         "setVolumeRatio_MBR", "getVolumeRatio_MBR",
               "getVersion_MBR", "getDatabaseInfo_MBR", "setParser_MBR",      "init_Phone",
               "reset_Phone",    "close_Phone",         "appendf0_Phone"}) {
-            ASSERT_NE(dlsym(library_.get(), name), nullptr) << name;
+            ASSERT_NE(platform::librarySymbol(library_.get(), name), nullptr) << name;
         }
         api_.init = symbol<decltype(&init_MBR)>("init_MBR");
         api_.write = symbol<decltype(&write_MBR)>("write_MBR");
@@ -76,7 +82,7 @@ protected:
     }
 
     template <typename F> F symbol(const char *name) {
-        return reinterpret_cast<F>(dlsym(library_.get(), name));
+        return reinterpret_cast<F>(platform::librarySymbol(library_.get(), name));
     }
 
     std::string writeVoice(const std::vector<uint8_t> &image) {
@@ -87,7 +93,9 @@ protected:
         return path;
     }
 
-    int open(const std::string &path) { return api_.init(const_cast<char *>(path.c_str())); }
+    int open(const std::string &path) {
+        return api_.init(const_cast<char *>(path.c_str()));
+    }
 
     // The engine's way: one write per line with CR LF, the error checked, and
     // reads of 16000 samples until none come; the flush after the last line.
