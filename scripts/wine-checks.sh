@@ -49,16 +49,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $1 seconds for the command in the remaining arguments to succeed.
-wait_for() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.2
-    done
-}
+. scripts/wait_for.sh
 
 check_started=0
 begin() {

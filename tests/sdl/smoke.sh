@@ -43,16 +43,7 @@ shot() {
 
 game_running() { kill -0 "$game_pid" 2>/dev/null; }
 
-# Waits up to $1 seconds for the command in the remaining arguments to succeed.
-wait_for() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.2
-    done
-}
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wait_for.sh"
 
 # ---- display ----
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
