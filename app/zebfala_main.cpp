@@ -47,8 +47,6 @@ constexpr uint32_t kOutputRate = 22050;
 // The speed the game speaks at.
 constexpr int32_t kSpeed = 3;
 
-constexpr int32_t kQueloKind = 3;
-
 struct Options {
     std::string config;
     std::string wavPath;
@@ -227,7 +225,7 @@ int printQueloLines(const Options &options) {
 // engine write its output file.
 int speakWithQuelo(const Options &options) {
     if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"), options.wavPath,
-                              kQueloKind)) {
+                              servers::ServerKindQuelo)) {
         std::fprintf(stderr, "zebfala: the built-in engine could not start%s%s\n",
                      quelo::queloErrorText().empty() ? "" : ": ",
                      platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());

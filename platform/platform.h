@@ -200,6 +200,8 @@ std::string profileString(const std::string &file, const std::string &section,
 
 // A modal message box with an OK button (MessageBox); returns once closed.
 void messageBox(const std::string &text, const std::string &caption);
+// The short system sound of a failed request (MessageBeep).
+void messageBeep();
 
 // Registry values, read as RegOpenKeyEx (KEY_READ), RegQueryValueEx for the
 // size, RegQueryValueEx for the data, RegCloseKey. False when any step fails.
@@ -226,6 +228,8 @@ namespace trace {
 void text(const uint8_t *bytes, size_t count, int32_t column, int32_t row, uint8_t attr);
 void soundStart(const std::string &name); // a recording's file name, or "image"
 void tone(uint32_t hz);
+// What a speech engine did: "speak <text>", "begin", "end", "cancel", ...
+void engine(const std::string &what);
 } // namespace trace
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // the speech layer, recordings and the native path of speakText.
 #include "console/console.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/scripted_engines.h"
 #include "platform/host_settings.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
@@ -337,6 +338,50 @@ TEST_F(SpeechTest, ServerThatCannotStartLeavesTheNativeVoice) {
     speech::initSpeech(3, "c:\\sons");
     speech::speakText("ab");
     EXPECT_EQ(test_support::soundsPlayed(), Names{"image"});
+}
+
+// A speech server of kind 5 on the scripted engines.
+class SpeechServerTest : public SpeechTest {
+protected:
+    void startWithServer(const std::string &keys = "") {
+        test_support::writeFile(dir.file("ZEBUNA.INI"),
+                                "[TRADUTOR]\r\nSAPI=S\r\nDIRLETRAS=c:\\letras\\\r\n"
+                                "DIRDIFONES=c:\\difones\r\n[SINTETIZADOR]\r\nDIFONES3=VOZ\r\n"
+                                "[SERVFALA]\r\nTIPOSAPI=5\r\nVOZ=2\r\n");
+        test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"), keys);
+        headless::scriptSpeechEngines(headless::EngineScript{});
+        speech::initSpeech(3, "c:\\sons");
+    }
+    void TearDown() override {
+        speech::doneSpeech();
+        headless::unscriptSpeechEngines();
+    }
+};
+
+TEST_F(SpeechServerTest, TheTextGoesToTheServerAndTheNextRecordingWaitsForItsEnd) {
+    startWithServer();
+    speech::speakText("casa");
+    EXPECT_TRUE(test_support::soundsPlayed().empty()); // not the native voice
+    speech::speakMessage("_zero");
+    EXPECT_EQ(headless::nowMs(), 210u + UnitMs); // the text, then the recording
+    const std::string transcript = headless::transcriptText();
+    const size_t end = transcript.find("engine end");
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_LT(transcript.find("engine speak casa"), transcript.find("engine begin"));
+    EXPECT_LT(end, transcript.find("sound _zero.wav"));
+}
+
+TEST_F(SpeechServerTest, AKeyWhileTheServerSpeaksCancelsItAndStaysQueued) {
+    startWithServer("{SPEAKING}k");
+    speech::speakText("uma frase comprida");
+    speech::waitServerIdle();
+    EXPECT_LT(headless::nowMs(), 300u); // the text alone would last 910 ms
+    // The purge speaks a blank and waits for it.
+    EXPECT_EQ(test_support::transcriptLines("engine"),
+              (Names{"speak uma frase comprida", "begin", "cancel", "speak  ", "begin", "end"}));
+    EXPECT_EQ(headless::textsSounding(), 0u);
+    ASSERT_TRUE(console::keyPressed());
+    EXPECT_EQ(console::readKey(), 'k');
 }
 
 struct StartFailureCase {

@@ -29,7 +29,9 @@ void reset();
 // {LEFT} {RIGHT} {HOME} {END} {PGUP} {PGDN} {INSERT} {DELETE}, with the
 // prefixes CTRL+, ALT+, SHIFT+ in any combination, e.g. {ALT+X},
 // {CTRL+ALT+F11}, {SHIFT+INSERT}; {KEYDOWN x} and {KEYUP x} press or release
-// one key alone (for Braille chords). Returns false with a message on error.
+// one key alone (for Braille chords). A key preceded by {SPEAKING} is typed
+// when a speech engine next reports that it began to speak; the keys after
+// it wait for it. Returns false with a message on error.
 bool setKeyScript(const std::string &script, std::string &error);
 bool keyScriptExhausted();
 
@@ -40,14 +42,19 @@ void setCloseWhenScriptEnds(bool on);
 
 uint64_t nowMs();
 
+// Puts `message` in the queue when the virtual clock reaches `atMs` (a
+// scripted device or engine reporting back later).
+void postMessageAt(uint64_t atMs, const platform::Message &message);
+
 // Seeds the clock's time of day so that a program seeding itself from the
 // clock gets exactly this value (((h * 60 + m) * 60 + s) * 1000 + ms).
 void setTimeOfDaySeed(uint32_t value);
 
 // Transcript of what the program did, in order.
 struct Event {
-    enum class Kind { Text, Sound, Tone, Title, Exit, Picture, MessageBox } kind;
-    std::string text;   // Text: the bytes written; Sound: the file name or "image"; Title
+    enum class Kind { Text, Sound, Tone, Title, Exit, Picture, MessageBox, Beep, Engine } kind;
+    std::string text;   // Text: the bytes written; Sound: the file name or "image"; Title;
+                        // Engine: what a speech engine did
     uint32_t value = 0; // Sound: duration in ms; Tone: Hz; Exit: code
     bool cut = false;   // Sound: a key stopped it
     int32_t column = 0, row = 0;
@@ -56,7 +63,8 @@ struct Event {
 const std::vector<Event> &transcript();
 // The transcript as UTF-8 lines: "text <escaped>", "sound <name> <ms>[ cut]",
 // "tone <hz>", "title <text>", "exit <code>", "picture <size> at <x>,<y>",
-// "messagebox <caption>: <text>" (a message box is recorded and closed at once).
+// "messagebox <caption>: <text>" (a message box is recorded and closed at once),
+// "beep", "engine <what a speech engine did>".
 std::string transcriptText();
 
 // Audio capture, off after reset(): while on, the bytes of every block

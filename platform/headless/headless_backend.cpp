@@ -3,9 +3,14 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/key_script.h"
 #include "platform/platform.h"
+#include "platform/speech_engines.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -50,6 +55,34 @@ struct State {
 };
 
 State state;
+
+// Messages posted by other threads (a speech engine's), kept apart from the
+// main thread's queue and moved into it at the next look.
+struct Inbox {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::deque<Message> messages;
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+Inbox inbox;
+
+void takeInbox() {
+    std::lock_guard lock(inbox.mutex);
+    while (!inbox.messages.empty()) {
+        state.queue.push_back(inbox.messages.front());
+        inbox.messages.pop_front();
+    }
+}
+
+// How long one blocking look for another thread's message lasts; the caller
+// looks again while an engine still awaits notifications.
+constexpr auto InboxWaitSlice = std::chrono::milliseconds(100);
+
+void waitForInbox() {
+    std::unique_lock lock(inbox.mutex);
+    inbox.arrived.wait_for(lock, InboxWaitSlice, [] { return !inbox.messages.empty(); });
+}
 
 void schedule(uint64_t atUs, const Message &message) {
     TimedMessage timed{atUs, state.order++, message};
@@ -193,6 +226,10 @@ void messageBox(const std::string &text, const std::string &caption) {
     state.events.push_back({headless::Event::Kind::MessageBox, caption + ": " + text});
 }
 
+void messageBeep() {
+    state.events.push_back({headless::Event::Kind::Beep, ""});
+}
+
 bool takeSnapshot() {
     return state.windowExists;
 }
@@ -205,6 +242,7 @@ void showCaret() {}
 void destroyCaret() {}
 
 bool peekMessage(Message &out) {
+    takeInbox();
     releaseDue(state.clockUs);
     if (!state.queue.empty()) {
         out = state.queue.front();
@@ -224,6 +262,8 @@ bool peekMessage(Message &out) {
 void dispatchMessage(const Message &msg) {
     if (state.proc && !state.procDetached && state.proc(msg))
         return;
+    if (msg.kind == Msg::User && msg.code == EngineNotifyMessage)
+        serveEngineNotifications();
     // The default procedure: Alt+F4 asks the window to close.
     if (msg.kind == Msg::SysKeyDown && msg.code == vk::F1 + 3) {
         Message close;
@@ -233,15 +273,23 @@ void dispatchMessage(const Message &msg) {
 }
 
 void waitMessage() {
+    takeInbox();
     releaseDue(state.clockUs);
     if (anythingToCome())
         return;
+    // A real engine speaks in real time: its notifications are still to come.
+    while (engineNotificationsAwaited()) {
+        waitForInbox();
+        takeInbox();
+        if (anythingToCome())
+            return;
+    }
     if (!state.timeline.empty()) {
         state.clockUs = std::max(state.clockUs, state.timeline.front().atUs);
         releaseDue(state.clockUs);
         return;
     }
-    if (!state.waitingKeys.empty()) {
+    if (!state.waitingKeys.empty() && !state.waitingKeys.front().whenSpeaking) {
         typeKey(state.waitingKeys.front());
         state.waitingKeys.pop_front();
         return;
@@ -255,7 +303,13 @@ void waitMessage() {
 }
 
 void postMessage(const Message &msg) {
-    state.queue.push_back(msg);
+    if (std::this_thread::get_id() == inbox.mainThread) {
+        state.queue.push_back(msg);
+        return;
+    }
+    std::lock_guard lock(inbox.mutex);
+    inbox.messages.push_back(msg);
+    inbox.arrived.notify_one();
 }
 
 void postQuitMessage(int32_t exitCode) {
@@ -370,6 +424,15 @@ void tone(uint32_t hz) {
     state.events.push_back(event);
 }
 
+// A key scripted to come while an engine speaks is typed at its begin.
+void engine(const std::string &what) {
+    state.events.push_back({headless::Event::Kind::Engine, what});
+    if (what == "begin" && !state.waitingKeys.empty() && state.waitingKeys.front().whenSpeaking) {
+        typeKey(state.waitingKeys.front());
+        state.waitingKeys.pop_front();
+    }
+}
+
 } // namespace trace
 
 } // namespace platform
@@ -380,6 +443,9 @@ void reset() {
     const bool closeWhenScriptEnds = state.closeWhenScriptEnds;
     state = State{};
     state.closeWhenScriptEnds = closeWhenScriptEnds;
+    std::lock_guard lock(inbox.mutex);
+    inbox.messages.clear();
+    inbox.mainThread = std::this_thread::get_id();
 }
 
 bool setKeyScript(const std::string &script, std::string &error) {
@@ -406,6 +472,10 @@ void setCloseWhenScriptEnds(bool on) {
 }
 uint64_t nowMs() {
     return state.clockUs / 1000;
+}
+
+void postMessageAt(uint64_t atMs, const platform::Message &message) {
+    schedule(atMs * 1000, message);
 }
 
 void setTimeOfDaySeed(uint32_t value) {

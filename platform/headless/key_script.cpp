@@ -114,17 +114,26 @@ struct Parser {
     size_t pos = 0;
     bool pendingTime = false;
     uint64_t pendingAt = 0;
+    bool pendingSpeaking = false;
 
     void add(std::vector<Message> messages) {
         ScriptedKey key;
         key.messages = std::move(messages);
         key.timed = pendingTime;
         key.atMs = pendingAt;
+        key.whenSpeaking = pendingSpeaking;
         pendingTime = false;
+        pendingSpeaking = false;
         keys.push_back(std::move(key));
     }
 
     bool braced(std::string body) {
+        if (body == "SPEAKING" || (body.rfind("AT ", 0) == 0 && pendingSpeaking)) {
+            pendingSpeaking = !pendingTime && !pendingSpeaking;
+            if (!pendingSpeaking)
+                error = "{SPEAKING} and {AT ms} cannot both time one key";
+            return pendingSpeaking;
+        }
         if (body.rfind("AT ", 0) == 0) {
             char *end = nullptr;
             pendingAt = std::strtoull(body.c_str() + 3, &end, 10);
@@ -183,8 +192,8 @@ struct Parser {
             add(keystroke(keyOfCharacter(c),
                           std::isupper(c) && c < 128 ? uint8_t{platform::ModShift} : uint8_t{0}));
         }
-        if (pendingTime) {
-            error = "{AT ms} at the end of the script types nothing";
+        if (pendingTime || pendingSpeaking) {
+            error = "{AT ms} or {SPEAKING} at the end of the script types nothing";
             return false;
         }
         return true;

@@ -15,6 +15,7 @@ struct ScriptedKey {
     std::vector<platform::Message> messages;
     bool timed = false;
     uint64_t atMs = 0;
+    bool whenSpeaking = false; // typed once a speech engine begins to speak
 };
 
 bool parseKeyScript(const std::string &script, std::vector<ScriptedKey> &keys, std::string &error);

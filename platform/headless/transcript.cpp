@@ -94,6 +94,12 @@ std::string transcriptText() {
         case Event::Kind::MessageBox:
             out += "messagebox " + escape(event.text) + "\n";
             break;
+        case Event::Kind::Beep:
+            out += "beep\n";
+            break;
+        case Event::Kind::Engine:
+            out += "engine " + escape(event.text) + "\n";
+            break;
         case Event::Kind::Text:
             break;
         }

@@ -5,6 +5,7 @@
 // goes to the window, so moving or removing it needs nothing restored.
 #include "platform/cp1252.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/speech_engines.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -157,6 +158,8 @@ void defaultWindowProc(const platform::Message &msg) {
         postClose();
     else if (msg.kind == platform::Msg::Close)
         platform::destroyWindow();
+    else if (msg.kind == platform::Msg::User && msg.code == platform::EngineNotifyMessage)
+        platform::serveEngineNotifications();
 }
 
 void applySizeLimits(SDL_Window *window, const platform::MinMaxInfo &limits) {
@@ -325,6 +328,11 @@ Rect windowRect() {
 void messageBox(const std::string &text, const std::string &caption) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, cp1252ToUtf8(caption).c_str(),
                              cp1252ToUtf8(text).c_str(), state.window.get());
+}
+
+// SDL has no system sounds: the terminal's bell stands in.
+void messageBeep() {
+    std::fputc('\a', stderr);
 }
 
 void setWindowTitle(const std::string &title) {

@@ -7,5 +7,6 @@ namespace platform::trace {
 void text(const uint8_t *, size_t, int32_t, int32_t, uint8_t) {}
 void soundStart(const std::string &) {}
 void tone(uint32_t) {}
+void engine(const std::string &) {}
 
 } // namespace platform::trace

@@ -59,6 +59,10 @@ void messageBox(const std::string &text, const std::string &caption) {
     MessageBoxA(state.hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
 }
 
+void messageBeep() {
+    MessageBeep(0);
+}
+
 SystemMetrics systemMetrics() {
     SystemMetrics metrics;
     metrics.cxFrame = GetSystemMetrics(SM_CXFRAME);

@@ -1,37 +1,62 @@
-// The speech-server dispatcher. The built-in engine (kind 3) is the one server
-// of this system; the SAPI kinds find no speech interface here and start no
-// server, so the façade keeps its own synthesizer for them.
+// The speech-server dispatcher: one server active at a time, chosen by the
+// kind given to serverStart, and the five operations forwarded to it.
 #include "tradutor/servers/server.h"
 
 #include "console/console.h"
 #include "tradutor/servers/quelo_server.h"
+#include "tradutor/servers/sapi4_client.h"
+#include "tradutor/servers/sapi5_client.h"
 
 namespace servers {
 namespace {
 
-constexpr int32_t KindQuelo = 3;
-constexpr int32_t KindSapi4 = 4;
 constexpr uint16_t IdlePollMs = 50;
 
-int32_t serverKind = KindSapi4;
+enum class Server { Quelo, Sapi5, Sapi5Second, Sapi4 };
 
-bool queloSelected() {
-    return serverKind == KindQuelo;
+int32_t serverKind = ServerKindSapi4;
+
+Server selected() {
+    switch (serverKind) {
+    case ServerKindQuelo:
+        return Server::Quelo;
+    case ServerKindSapi5:
+        return Server::Sapi5;
+    case ServerKindSapi5Second:
+        return Server::Sapi5Second;
+    default:
+        return Server::Sapi4;
+    }
+}
+
+Sapi5Class sapi5Class() {
+    return selected() == Server::Sapi5 ? Sapi5Class::Standard : Sapi5Class::Second;
+}
+
+bool startSelected(int32_t voice, int32_t rate, int32_t pitch, const std::string &outputFile) {
+    switch (selected()) {
+    case Server::Quelo:
+        return queloServerStart(rate, pitch, outputFile);
+    case Server::Sapi5:
+    case Server::Sapi5Second:
+        return sapi5Start(sapi5Class(), voice, rate, pitch, outputFile);
+    case Server::Sapi4:
+        break;
+    }
+    return sapi4Start(voice, rate, pitch, outputFile);
 }
 
 } // namespace
 
 void moduleStart() {
-    serverKind = KindSapi4;
+    serverKind = ServerKindSapi4;
     readQueloFileSet();
 }
 
-bool serverStart(int32_t, int32_t rate, int32_t pitch, const std::string &outputFile,
+bool serverStart(int32_t voice, int32_t rate, int32_t pitch, const std::string &outputFile,
                  int32_t kind) {
     serverKind = kind;
-    if (!queloSelected())
-        return false;
-    const bool started = queloServerStart(rate, pitch, outputFile);
+    const bool started = startSelected(voice, rate, pitch, outputFile);
     if (started)
         while (serverBusy(1))
             console::delayMs(IdlePollMs);
@@ -39,23 +64,54 @@ bool serverStart(int32_t, int32_t rate, int32_t pitch, const std::string &output
 }
 
 void serverClose() {
-    if (queloSelected())
-        queloServerClose();
+    switch (selected()) {
+    case Server::Quelo:
+        return queloServerClose();
+    case Server::Sapi5:
+    case Server::Sapi5Second:
+        return sapi5Close(sapi5Class());
+    case Server::Sapi4:
+        return sapi4Close();
+    }
 }
 
 void serverSpeak(const std::string &text) {
-    if (queloSelected())
-        queloServerSpeak(text);
+    switch (selected()) {
+    case Server::Quelo:
+        return queloServerSpeak(text);
+    case Server::Sapi5:
+    case Server::Sapi5Second:
+        return sapi5Speak(sapi5Class(), text);
+    case Server::Sapi4:
+        return sapi4Speak(text);
+    }
 }
 
-bool serverBusy(uint8_t) {
+bool serverBusy(uint8_t mode) {
     console::processMessages();
-    return queloSelected() && queloServerBusy();
+    switch (selected()) {
+    case Server::Quelo:
+        return queloServerBusy();
+    case Server::Sapi5:
+    case Server::Sapi5Second:
+        return sapi5Busy(sapi5Class());
+    case Server::Sapi4:
+        break;
+    }
+    return sapi4Busy(mode);
 }
 
 void serverStop() {
-    if (queloSelected())
-        queloServerStop();
+    switch (selected()) {
+    case Server::Quelo:
+        return queloServerStop();
+    case Server::Sapi5:
+    case Server::Sapi5Second:
+        sapi5Stop(sapi5Class()); // its result is not passed on
+        return;
+    case Server::Sapi4:
+        return sapi4Stop();
+    }
 }
 
 } // namespace servers

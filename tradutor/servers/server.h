@@ -8,6 +8,13 @@
 
 namespace servers {
 
+// Server kinds, the values of TIPOSAPI. Every kind not named here selects
+// SAPI 4 as well; ServerKindSapi4 is the one the dispatcher starts with.
+constexpr int32_t ServerKindQuelo = 3;
+constexpr int32_t ServerKindSapi4 = 4;
+constexpr int32_t ServerKindSapi5 = 5;
+constexpr int32_t ServerKindSapi5Second = 54;
+
 // Reads the built-in engine's file set; runs before the façade's start.
 void moduleStart();
 

@@ -2,6 +2,7 @@
 // façade (speech.cpp, speak_text.cpp, config.cpp).
 #pragma once
 
+#include "tradutor/servers/server.h"
 #include "tradutor/speech/wave_player.h"
 
 #include <array>
@@ -17,7 +18,7 @@ struct FacadeState {
     std::string soundDir;   // the program's recordings, with a trailing backslash
     std::string lettersDir; // "_" recordings named by the façade, trailing backslash
     bool serverActive = false;
-    int32_t engineType = 4;
+    int32_t engineType = servers::ServerKindSapi4;
     bool serverWait = true;      // the next recording waits for the server to fall silent
     bool stopped = false;        // set by stopSpeech, ends a native speakText
     int32_t pauseFullStop = 250; // milliseconds

@@ -33,8 +33,6 @@ using detail::facade;
 constexpr uint32_t WakeUpMessage = 1123; // WM_USER + 99: makes a blocked message wait return
 constexpr int32_t DefaultSpeed = 3;
 constexpr int32_t MaxSpeed = 5;
-constexpr int32_t ServerKindSapi4 = 4;
-constexpr int32_t ServerKindBuiltIn = 3;
 constexpr int32_t MaxServerRate = 10;
 constexpr uint32_t ClickLoudSamples = 64;
 constexpr uint8_t Silence8 = 128;
@@ -92,7 +90,7 @@ void startServer() {
     int32_t rate = configInteger("SERVFALA", "VELOCIDADE", 0);
     const int32_t pitch = configInteger("SERVFALA", "TOM", 0);
     const int32_t kind = configInteger("SERVFALA", "TIPOSAPI", 0);
-    if (kind != ServerKindSapi4 && rate > MaxServerRate)
+    if (kind != servers::ServerKindSapi4 && rate > MaxServerRate)
         rate = 0;
     s.serverActive = servers::serverStart(voice, rate, pitch, "", kind);
     s.engineType = kind;
@@ -154,7 +152,7 @@ void stopSpeech() {
     auto &s = facade();
     wave::stopWave();
     s.stopped = true;
-    if (s.serverActive && (servers::serverBusy(0) || s.engineType == ServerKindBuiltIn))
+    if (s.serverActive && (servers::serverBusy(0) || s.engineType == servers::ServerKindQuelo))
         servers::serverStop();
     console::postMessage(WakeUpMessage);
 }

@@ -336,6 +336,9 @@ void moduleEnd() {
 void setInterruptByKey(bool on) {
     state.interruptByKey = on;
 }
+bool interruptByKey() {
+    return state.interruptByKey;
+}
 void setSpeedUp(bool on) {
     state.speedUp = on;
 }

@@ -32,6 +32,7 @@ void buildWaveHeader(uint8_t *image, uint32_t dataLength, uint32_t rate, uint16_
 
 // Switches.
 void setInterruptByKey(bool on);
+bool interruptByKey();
 void setSpeedUp(bool on);
 bool speedUp();
 void setCompression(bool on);

@@ -1,0 +1,20 @@
+// The SAPI 4 client: texts spoken by a SAPI 4 text-to-speech engine mode to
+// the sound device. The engine reports its progress to two notification
+// objects of the client, whose counter and flag the busy test reads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace servers {
+
+// Voice is the 1-based number of the engine mode in the enumerator's order
+// (0 is the first); speed and pitch 0 keep the engine's own.
+bool sapi4Start(int32_t voice, int32_t speed, int32_t pitch, const std::string &outputFile);
+void sapi4Speak(const std::string &text);
+// Mode 1: only text still queued counts; mode 0: audio still playing too.
+bool sapi4Busy(uint8_t mode);
+void sapi4Stop();
+void sapi4Close();
+
+} // namespace servers
