@@ -101,26 +101,56 @@ TEST_F(QueloShippedFiles, TextsOfAnyByteAndLength) {
     expectPhonemeLines(lines);
 }
 
-TEST_F(QueloShippedFiles, SentencesFallAndQuestionsRise) {
-    const auto lastPitch = [](const quelo::LineList &lines) {
-        long pitch = 0;
-        for (const std::string &line : lines) {
-            std::istringstream fields(line);
-            std::string name;
-            long ms = 0, position = 0, hz = 0;
-            if (line.empty() || line[0] == ';' || !(fields >> name >> ms >> position >> hz))
-                continue;
-            if (name != "_")
-                pitch = hz;
+// The pitch of the first point at `position` percent (80 is the stressed
+// vowel's) among the phoneme lines of the utterance's last word `word`; 0
+// when there is none.
+long pointOf(const quelo::LineList &lines, const std::string &word, long position) {
+    long pitch = 0;
+    bool inWord = false;
+    for (const std::string &line : lines) {
+        if (!line.empty() && line[0] == ';') {
+            inWord = line == ";" + word;
+            if (inWord)
+                pitch = 0;
+            continue;
         }
-        return pitch;
+        std::istringstream fields(line);
+        std::string name;
+        long ms = 0, at = 0, hz = 0;
+        if (inWord && pitch == 0 && fields >> name >> ms >> at >> hz && name != "_" &&
+            at == position)
+            pitch = hz;
+    }
+    return pitch;
+}
+
+TEST_F(QueloShippedFiles, QuestionsRiseOnTheLastStressedVowel) {
+    // A word of fewer than three letters, and "não", has one point only, on
+    // its first phoneme.
+    const struct {
+        const char *rising, *level, *word;
+        long position, percentAbove;
+    } cases[] = {
+        {"Você vem amanhã?", "Você vem amanhã.", "amanhã", 80, 25},
+        {"Ele comprou a casa?", "Ele comprou a casa.", "casa", 80, 25},
+        {"Você está lá?", "Você está lá.", "lá", 50, 25},
+        {"Não?", "Não.", "Não", 50, 15},
+        // The continuation rise before a comma.
+        {"Se você vem, eu vou.", "Se você vem eu vou.", "vem", 80, 10},
     };
-    const long statement =
-        lastPitch(quelo::queloPipeline("Ele comprou a casa.", quelo::Stage::Lines));
-    const long question =
-        lastPitch(quelo::queloPipeline("Ele comprou a casa?", quelo::Stage::Lines));
-    EXPECT_LT(statement, 110);
-    EXPECT_GT(question, 140);
+    for (const auto &c : cases) {
+        const auto pitch = [&](const char *text) {
+            return pointOf(quelo::queloPipeline(platform::utf8ToCp1252(text), quelo::Stage::Lines),
+                           platform::utf8ToCp1252(c.word), c.position);
+        };
+        const long level = pitch(c.level);
+        EXPECT_GT(level, 0) << c.level;
+        EXPECT_GT(pitch(c.rising), level * (100 + c.percentAbove) / 100) << c.rising;
+    }
+    // A statement falls after its last stress.
+    const quelo::LineList statement =
+        quelo::queloPipeline("Ele comprou a casa.", quelo::Stage::Lines);
+    EXPECT_LT(pointOf(statement, "casa", 50), pointOf(statement, "casa", 80));
 }
 
 } // namespace
