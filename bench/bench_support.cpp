@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -90,8 +91,10 @@ bool timeEspeak(const std::string &utf8Text, double &cpu, double &audio) {
     const std::string textPath = "/tmp/zeb-bench-text.txt", wavPath = "/tmp/zeb-bench.wav";
     std::ofstream(textPath) << utf8Text;
     const double before = childrenCpuSeconds();
+    std::remove(wavPath.c_str());
+    // No -q: it silences the file output too.
     const int status =
-        std::system(("espeak-ng -v pt-br -q -f " + textPath + " -w " + wavPath).c_str());
+        std::system(("espeak-ng -v pt-br -f " + textPath + " -w " + wavPath).c_str());
     cpu = childrenCpuSeconds() - before;
     std::ifstream wav(wavPath, std::ios::binary | std::ios::ate);
     audio = wav ? static_cast<double>(static_cast<long>(wav.tellg()) - 44) / (22050.0 * 2) : 0;
