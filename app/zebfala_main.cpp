@@ -20,6 +20,7 @@
 // same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
 #include "console/console.h"
+#include "game/start_report.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
 #include "platform/host_settings.h"
@@ -262,6 +263,12 @@ int main(int argc, char **argv) {
     headless::setCloseWhenScriptEnds(false);
     if (!options.config.empty()) {
         platform::setConfigOverride(options.config);
+    }
+    if (const platform::StartCheck check = platform::checkInstallation();
+        check.problem != platform::StartProblem::None) {
+        std::fprintf(stderr, "zebfala: %s",
+                     platform::cp1252ToUtf8(game::startReportText(check)).c_str());
+        return 1;
     }
     try {
         app::startModules();

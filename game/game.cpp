@@ -3,7 +3,9 @@
 #include "game/messages.h"
 #include "game/outside.h"
 #include "game/round.h"
+#include "game/start_report.h"
 #include "game/word_list.h"
+#include "platform/cp1252.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -55,9 +57,8 @@ void seedFromClock() {
     doneConsole();
 }
 
-// The line number of a bad word is printed and then spoken digit by digit.
-[[noreturn]] void reportBadLine(int32_t line) {
-    sayMessage("GDERRPAL");
+// A line number is printed and then spoken digit by digit.
+void sayLineNumber(int32_t line) {
     const std::string number = std::to_string(line);
     printLine(number);
     for (const char digit : number) {
@@ -65,6 +66,35 @@ void seedFromClock() {
         waitForSpeech();
         delayMs(200);
     }
+}
+
+[[noreturn]] void reportBadLine(int32_t line) {
+    sayMessage("GDERRPAL");
+    sayLineNumber(line);
+    cancelProgram();
+}
+
+// Without the data tree nothing can be heard: the report is printed, and
+// the window stays until a key is pressed.
+[[noreturn]] void reportMissingData(const platform::StartCheck &check) {
+    const StartReport report = startReport(check.problem);
+    printLine(findMessage(report.problemKey)->text);
+    printLine(platform::utf8ToCp1252(check.path));
+    printLine(findMessage(report.adviceKey)->text);
+    printLine(findMessage("GDPRGCAN")->text);
+    readKey();
+    doneConsole();
+}
+
+// The player's ZEBUNA.INI is passed by, so that the installed one gives the
+// voice that says what is wrong with it; then the program ends.
+[[noreturn]] void reportConfigProblem(const platform::StartCheck &check) {
+    const StartReport report = startReport(check.problem);
+    sayMessage(report.problemKey);
+    if (check.problem == platform::StartProblem::ConfigDamaged)
+        sayLineNumber(check.line);
+    printLine(platform::utf8ToCp1252(check.path));
+    sayMessage(report.adviceKey);
     cancelProgram();
 }
 
@@ -133,8 +163,15 @@ void loadWordList(const std::string &path) {
 
 void gameStart() {
     game = GameState{};
+    const platform::StartCheck check = platform::checkInstallation();
+    const bool configProblem = isConfigProblem(check.problem);
+    if (check.problem != platform::StartProblem::None && !configProblem)
+        reportMissingData(check);
+    platform::ignoreUserConfig(configProblem);
     readSettings();
     initSpeech(3, game.soundDir);
+    if (configProblem)
+        reportConfigProblem(check);
     clearScreen();
     setTitle("Galdrino");
     showTitlePicture();

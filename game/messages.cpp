@@ -35,6 +35,16 @@ constexpr Message Catalogue[] = {
     {"GDENFORC", "Que pena, foi enforcado!", true},
     {"GDDENOVO", "Quer jogar de novo (s/n) ? ", false},
     {"GDTCHAU", "Tchau, at\xe9 a pr\xf3xima...", true},
+    // What keeps the game from starting with its data and the player's own
+    // ZEBUNA.INI; the file or directory is printed after the first line.
+    {"GDDADFAL", "N\xe3o achei os dados do jogo:", true},
+    {"GDDADLER", "N\xe3o consigo ler os dados do jogo:", true},
+    {"GDREINST", "Instale o jogo de novo.", true},
+    {"GDCFGLER", "N\xe3o consigo ler o seu arquivo de configura\xe7\xe3o:", true},
+    {"GDCFGVAZ", "O seu arquivo de configura\xe7\xe3o est\xe1 vazio:", true},
+    {"GDCFGERR", "Houve um erro no seu arquivo de configura\xe7\xe3o. Linha ", false},
+    {"GDCFGCOR", "Corrija ou apague esse arquivo para jogar com a configura\xe7\xe3o instalada.",
+     true},
     {"GDPLIM", nullptr, false},
     {"GDTCHEN", nullptr, false},
     {"GDREQIEN", nullptr, false},

@@ -191,6 +191,33 @@ bool setCurrentDirectory(const std::string &path);
 std::string windowsDirectory();
 std::string moduleFileName();
 
+// The player's own ZEBUNA.INI, which stands for the one in the Windows
+// directory when it exists (unless a --config file or a Windows directory
+// was given). POSIX hosts: $XDG_CONFIG_HOME/galdrino/ZEBUNA.INI, else
+// ~/.config/galdrino/ZEBUNA.INI. Windows: none (empty), the file in the
+// Windows directory is the player's.
+std::string userConfigFile();
+// Lookups pass the player's own copy by, to the installed ZEBUNA.INI.
+void ignoreUserConfig(bool ignored);
+
+// What keeps a program from starting with its installed data and the
+// player's settings. POSIX hosts check the data tree (the drive root) and
+// the player's own ZEBUNA.INI; Windows checks nothing.
+enum class StartProblem {
+    None,
+    DataMissing,      // the data tree does not exist
+    DataUnreadable,   // it is not a directory the program may read
+    ConfigUnreadable, // the player's ZEBUNA.INI cannot be read
+    ConfigEmpty,      // it holds no setting at all
+    ConfigDamaged,    // a line of it is not a setting, a section or a comment
+};
+struct StartCheck {
+    StartProblem problem = StartProblem::None;
+    std::string path; // the directory or file concerned, native
+    int32_t line = 0; // ConfigDamaged: the first bad line, from 1
+};
+StartCheck checkInstallation();
+
 // GetPrivateProfileString: a file name without a directory is looked up in
 // the Windows directory. The value is cut to capacity - 1 characters.
 std::string profileString(const std::string &file, const std::string &section,

@@ -92,6 +92,8 @@ TEST_F(Profile, Lookups) {
         {"[S]\n;K=1\n  ; K=2\nK=3\n", "S", "K", "3"},
         {"[S]\n;K=1\n", "S", ";K", "DEF"},
         // quotes
+        // a file saved with the UTF-8 mark
+        {"\xef\xbb\xbf[S]\r\nK=marked\r\n", "S", "K", "marked"},
         {"[S]\nK=\"quoted value\"\n", "S", "K", "quoted value"},
         {"[S]\nK='single'\n", "S", "K", "single"},
         {"[S]\nK=  \" inner blanks \"  \n", "S", "K", " inner blanks "},

@@ -1,9 +1,11 @@
 // Run-time libraries on the POSIX hosts. A Windows library name "x.dll" is
 // looked for as $ZEBUNA_X (a path), then the system's "libx.so", then
-// "libx.so" in the lib directory beside the program's. The MBROLA library has
-// a last stand-in: the project's own synthesizer, "libzebmbr.so".
+// "libx.so" in the program's library directory (lib/galdrino beside its bin
+// directory, installed or in the build tree). The MBROLA library has a last
+// stand-in there: the project's own synthesizer, "libzebmbr.so".
 #include "platform/host_library.h"
 #include "platform/platform.h"
+#include "platform/posix/install_layout.h"
 
 #include <dlfcn.h>
 
@@ -39,8 +41,7 @@ std::vector<std::string> candidates(const std::string &fileName) {
     if (const char *explicitPath = std::getenv(environmentName(stem).c_str()); explicitPath)
         paths.emplace_back(explicitPath);
     paths.push_back("lib" + stem + ".so");
-    const std::filesystem::path libDir =
-        std::filesystem::path(platform::moduleFileName()).parent_path().parent_path() / "lib";
+    const std::filesystem::path libDir(posix_host::installedLibraryDirectory());
     paths.push_back((libDir / ("lib" + stem + ".so")).string());
     if (stem == "mbrola")
         paths.push_back((libDir / "libzebmbr.so").string());

@@ -1,11 +1,14 @@
 // Path mapping of the POSIX hosts: Windows paths of the program onto the
 // native file system, with a drive root, a Windows directory, case-blind
-// lookup of names and the ZEBUNA.INI override.
+// lookup of names and the ZEBUNA.INI override: the --config file, else the
+// player's own copy.
 #include "platform/host_settings.h"
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
+#include "platform/posix/install_layout.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +30,7 @@ std::string explicitWinDir; // set by setWindowsDirectory; empty: default
 std::string envWinDir;      // $ZEBUNA_WINDIR made absolute on first use
 bool envWinDirRead = false;
 std::string overrideFile; // setConfigOverride; empty: none
+bool userConfigIgnored = false;
 
 // Absolute, lexically normal, no trailing slash (except "/").
 std::string absoluteDirectory(const std::string &dir) {
@@ -161,9 +165,25 @@ bool sameDirectory(const std::string &a, const std::string &b) {
     return fs::equivalent(na, nb, ec) && !ec;
 }
 
-// The override file when `native` names ZEBUNA.INI in the Windows directory.
-bool isOverridden(const std::string &native) {
-    if (overrideFile.empty() || native.empty() || native.back() == '/')
+bool windowsDirectoryGiven() {
+    return !explicitWinDir.empty() || !envValue("ZEBUNA_WINDIR").empty();
+}
+
+// The file that stands for ZEBUNA.INI in the Windows directory: the --config
+// file; else the player's own copy, when there is one and no Windows
+// directory was given. Empty: the Windows directory's own.
+std::string effectiveOverride() {
+    if (!overrideFile.empty())
+        return overrideFile;
+    if (userConfigIgnored || windowsDirectoryGiven())
+        return {};
+    std::string user = platform::userConfigFile();
+    return !user.empty() && entryExists(user) ? user : std::string();
+}
+
+// Whether `native` names ZEBUNA.INI in the Windows directory.
+bool isOverridden(const std::string &native, const std::string &override) {
+    if (override.empty() || native.empty() || native.back() == '/')
         return false;
     const size_t slash = native.rfind('/');
     const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
@@ -192,9 +212,7 @@ std::string driveRoot() {
         if (!env.empty()) {
             defaultRoot = absoluteDirectory(env);
         } else {
-            fs::path exe(readExeLink());
-            fs::path dir = exe.empty() ? fs::current_path() : exe.parent_path();
-            defaultRoot = absoluteDirectory((dir / ".." / "share" / "galdrino").string());
+            defaultRoot = posix_host::installedDataTree();
         }
     }
     return defaultRoot;
@@ -217,14 +235,34 @@ std::string configOverride() {
     return overrideFile;
 }
 
+std::string userConfigFile() {
+    std::string base = envValue("XDG_CONFIG_HOME");
+    // A relative XDG_CONFIG_HOME is to be ignored.
+    if (base.empty() || base[0] != '/') {
+        std::string home = envValue("HOME");
+        if (home.empty())
+            if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
+                home = entry->pw_dir;
+        if (home.empty())
+            return {};
+        base = join(home, ".config");
+    }
+    return join(join(base, "galdrino"), "ZEBUNA.INI");
+}
+
+void ignoreUserConfig(bool ignored) {
+    userConfigIgnored = ignored;
+}
+
 std::string nativePath(const std::string &path) {
     std::string native = mapPath(path);
-    return isOverridden(native) ? overrideFile : native;
+    std::string override = effectiveOverride();
+    return isOverridden(native, override) ? override : native;
 }
 
 bool fileExists(const std::string &path) {
     std::string native = mapPath(path);
-    if (isOverridden(native))
+    if (isOverridden(native, effectiveOverride()))
         return true;
     struct stat st;
     return !native.empty() && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -265,3 +303,21 @@ std::string moduleFileName() {
 }
 
 } // namespace platform
+
+namespace posix_host {
+
+std::string besideProgram(const std::string &relative) {
+    const fs::path exe(readExeLink());
+    const fs::path dir = exe.empty() ? fs::current_path() : exe.parent_path();
+    return absoluteDirectory((dir / relative).string());
+}
+
+std::string installedDataTree() {
+    return besideProgram(ZEB_DATA_FROM_PROGRAM);
+}
+
+std::string installedLibraryDirectory() {
+    return besideProgram(ZEB_LIBRARIES_FROM_PROGRAM);
+}
+
+} // namespace posix_host

@@ -2,14 +2,12 @@
 #include "platform/file.h"
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
+#include "platform/posix/ini_check.h"
 
 #include <algorithm>
 #include <string_view>
 
 namespace {
-
-// Bytes read from one profile file; the rest is ignored.
-constexpr size_t MaxProfileBytes = size_t{1} << 20;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -101,15 +99,20 @@ std::string profileString(const std::string &file, const std::string &section,
         return cut(fallback, capacity);
     std::string data;
     char buffer[65536];
-    while (data.size() < MaxProfileBytes) {
-        const size_t n = f.read(buffer, std::min(sizeof buffer, MaxProfileBytes - data.size()));
+    while (data.size() < posix_host::MaxIniBytes) {
+        const size_t n =
+            f.read(buffer, std::min(sizeof buffer, posix_host::MaxIniBytes - data.size()));
         if (n == 0)
             break;
         data.append(buffer, n);
     }
 
+    // A file saved by an editor that marks UTF-8 starts with the mark.
+    std::string_view text(data);
+    if (text.substr(0, 3) == "\xef\xbb\xbf")
+        text.remove_prefix(3);
     std::string_view value;
-    if (findValue(data, trim(section), trim(key), value))
+    if (findValue(text, trim(section), trim(key), value))
         return cut(value, capacity);
     return cut(fallback, capacity);
 }

@@ -9,6 +9,7 @@
 // Paths written with forward slashes (those the tests build) are left as
 // they are.
 #include "platform/host_settings.h"
+#include "platform/platform.h"
 #include "platform/win32/win32_host.h"
 
 #include <windows.h>
@@ -123,6 +124,19 @@ std::string driveRoot() {
 
 void setWindowsDirectory(const std::string &directory) {
     settings.windowsDirectory = directory.empty() ? std::string() : absolutePath(directory);
+}
+
+// On Windows the player's ZEBUNA.INI is the one in the Windows directory,
+// and the data lie where it says: there is no copy of the player's own and
+// no data tree of the program's to check.
+std::string userConfigFile() {
+    return {};
+}
+
+void ignoreUserConfig(bool) {}
+
+StartCheck checkInstallation() {
+    return {};
 }
 
 } // namespace platform

@@ -1,0 +1,33 @@
+// Whether a configuration file the player edits can be read the way the
+// profile reader reads ZEBUNA.INI, so that a mistake is reported instead of
+// quietly giving default values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace posix_host {
+
+// Bytes of a profile file the reader takes; the rest is ignored.
+constexpr size_t MaxIniBytes = size_t{1} << 20;
+
+enum class IniVerdict {
+    Good,
+    Unreadable, // not a regular file, or it cannot be opened or read
+    Empty,      // no key at all: blank lines, comments and headers only
+    Damaged,    // a line that is neither blank, comment, [section] nor key=value
+};
+
+struct IniCheck {
+    IniVerdict verdict = IniVerdict::Good;
+    int32_t line = 0; // Damaged: the first bad line, from 1
+};
+
+// The verdict on the text of a file.
+IniCheck checkIniText(std::string_view text);
+// The verdict on a native file.
+IniCheck checkIniFile(const std::string &nativePath);
+
+} // namespace posix_host
