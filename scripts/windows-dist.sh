@@ -12,6 +12,8 @@
 # Build directories: ZEB_WIN_BUILD (cross build, default build/win32) and
 # ZEB_HOST_BUILD (host build that generates the data, default
 # build/win32-data); ZEB_DIST_DIR is the output (default build/windows-dist).
+# ZEB_WERROR=ON makes warnings errors (the Wine checks' build); by default
+# they are not, as in every build players make.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +21,7 @@ win_build=${ZEB_WIN_BUILD:-build/win32}
 host_build=${ZEB_HOST_BUILD:-build/win32-data}
 dist_dir=${ZEB_DIST_DIR:-build/windows-dist}
 jobs=${ZEB_JOBS:-$(nproc)}
+werror=${ZEB_WERROR:-OFF}
 
 fail() {
     echo "windows-dist: $*" >&2
@@ -27,13 +30,13 @@ fail() {
 
 build_data() {
     cmake -S . -B "$host_build" -DCMAKE_BUILD_TYPE=Release -DZEB_WITH_SDL=OFF \
-        -DBUILD_TESTING=OFF >/dev/null
+        -DBUILD_TESTING=OFF -DZEB_WERROR="$werror" >/dev/null
     cmake --build "$host_build" -j"$jobs"
 }
 
 build_programs() {
     cmake -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DZEB_WITH_SDL=OFF \
-        -DZEB_WITH_DATA=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+        -DZEB_WITH_DATA=OFF -DCMAKE_BUILD_TYPE=Release -DZEB_WERROR="$werror" >/dev/null
     cmake --build "$win_build" -j"$jobs"
 }
 

@@ -67,7 +67,7 @@ passed() {
 build() {
     begin "distribution and test program"
     ZEB_WIN_BUILD=$win_build ZEB_HOST_BUILD=$host_build ZEB_DIST_DIR=$dist ZEB_JOBS=$jobs \
-        scripts/windows-dist.sh >"$out/build.log" 2>&1 || fail "the build failed, see $out/build.log"
+        ZEB_WERROR=ON scripts/windows-dist.sh >"$out/build.log" 2>&1 || fail "the build failed, see $out/build.log"
     if ! cmake -S . -B "$win_build" -DZEB_WIN_TESTS=ON >>"$out/build.log" 2>&1 ||
         ! cmake --build "$win_build" -j"$jobs" >>"$out/build.log" 2>&1; then
         fail "the test program did not build, see $out/build.log"
