@@ -11,6 +11,17 @@
 //   zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT
 //                                         speaks TEXT with the built-in
 //                                         engine, or writes its output file
+//   zebfala [--config FILE] --engine sapi5|sapi54|sapi4
+//           [--voz N] [--velocidade N] [--tom N] [--keys SCRIPT] [--transcript] TEXT
+//                                         speaks TEXT through that speech
+//                                         server (VOZ, VELOCIDADE and TOM of
+//                                         section SERVFALA unless given); a
+//                                         key of the headless key script cuts
+//                                         it; --transcript prints what the
+//                                         server did
+//   zebfala [--config FILE] [--engine sapi5|sapi54|sapi4] --voices
+//                                         lists the server's voices, one a
+//                                         line: its VOZ number, name, language
 //
 // TEXT is UTF-8 and is converted to Windows-1252. With -w the text is
 // spoken the way the program speaks free text (number words, letter
@@ -30,6 +41,7 @@
 #include "tradutor/quelo/engine.h"
 #include "tradutor/servers/quelo_server.h"
 #include "tradutor/servers/server.h"
+#include "tradutor/speech/config.h"
 #include "tradutor/speech/speech.h"
 #ifdef ZEB_HAVE_PCM_PLAYER
 #include "platform/sdl_player/pcm_player.h"
@@ -54,9 +66,28 @@ struct Options {
     bool phonemes = false;
     bool queloLines = false;
     bool queloEngine = false;
+    int32_t serverKind = 0; // a SAPI server kind, or 0
+    bool voices = false;
+    std::string voz, velocidade, tom; // given on the command line, else from ZEBUNA.INI
+    std::string keys;
+    bool transcript = false;
     quelo::Stage stage = quelo::Stage::Lines;
     std::string text;
 };
+
+bool parseEngine(std::string_view name, Options &options) {
+    if (name == "quelo")
+        options.queloEngine = true;
+    else if (name == "sapi5")
+        options.serverKind = servers::ServerKindSapi5;
+    else if (name == "sapi54")
+        options.serverKind = servers::ServerKindSapi5Second;
+    else if (name == "sapi4")
+        options.serverKind = servers::ServerKindSapi4;
+    else
+        return false;
+    return true;
+}
 
 bool parseStage(std::string_view name, quelo::Stage &stage) {
     if (name == "tokens")
@@ -76,7 +107,10 @@ int usage(const std::string &message) {
                  "       zebfala [--config FILE] -w OUT.wav TEXT\n"
                  "       zebfala [--config FILE] TEXT\n"
                  "       zebfala [--config FILE] --pho [--stage tokens|patterns|phonemes] TEXT\n"
-                 "       zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT\n",
+                 "       zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT\n"
+                 "       zebfala [--config FILE] --engine sapi5|sapi54|sapi4 [--voz N]\n"
+                 "               [--velocidade N] [--tom N] [--keys SCRIPT] [--transcript] TEXT\n"
+                 "       zebfala [--config FILE] [--engine sapi5|sapi54|sapi4] --voices\n",
                  message.c_str());
     return 2;
 }
@@ -100,19 +134,44 @@ bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
                 return false;
             }
         } else if (arg == "--engine" && hasValue) {
-            if (std::string_view(argv[++i]) != "quelo") {
-                error = "the only engine is quelo";
+            if (!parseEngine(argv[++i], options)) {
+                error = "the engines are quelo, sapi5, sapi54 and sapi4";
                 return false;
             }
-            options.queloEngine = true;
+        } else if (arg == "--voices") {
+            options.voices = true;
+        } else if (arg == "--keys" && hasValue) {
+            options.keys = argv[++i];
+        } else if (arg == "--transcript") {
+            options.transcript = true;
+        } else if ((arg == "--voz" || arg == "--velocidade" || arg == "--tom") && hasValue) {
+            const std::string value = argv[++i];
+            if (!speech::parseConfigInteger(value)) {
+                error = std::string(arg) + " takes a number";
+                return false;
+            }
+            (arg == "--voz"   ? options.voz
+             : arg == "--tom" ? options.tom
+                              : options.velocidade) = value;
         } else {
             break;
         }
     }
-    if (options.phonemes + options.queloLines + options.queloEngine > 1 ||
-        ((options.phonemes || options.queloLines) && !options.wavPath.empty())) {
-        error = "give one of -x, --pho, --engine, and -w only with --engine or alone";
+    const bool server = options.serverKind != 0;
+    if (options.phonemes + options.queloLines + options.queloEngine + server > 1 ||
+        ((options.phonemes || options.queloLines || server) && !options.wavPath.empty()) ||
+        (options.voices && (options.phonemes || options.queloLines || options.queloEngine))) {
+        error = "give one of -x, --pho, --engine, and -w only with --engine quelo or alone";
         return false;
+    }
+    if (options.voices) {
+        if (options.serverKind == 0)
+            options.serverKind = servers::ServerKindSapi5;
+        if (i != argc) {
+            error = "--voices takes no text";
+            return false;
+        }
+        return true;
     }
     if (i + 1 != argc) {
         error = i == argc ? "no text given" : "give the text as one argument";
@@ -201,9 +260,11 @@ bool deliver(const wavkit::Sound &sound, const std::string &wavPath, std::string
 #endif
 }
 
-// The rate and pitch the game gives the speech server.
-int32_t serverSetting(const char *key) {
-    return std::atoi(speech::readConfig("SERVFALA", key).c_str());
+// The voice, rate and pitch the game gives the speech server, unless the
+// command line gives them.
+int32_t serverSetting(const char *key, const std::string &given = "") {
+    return speech::parseConfigInteger(given.empty() ? speech::readConfig("SERVFALA", key) : given)
+        .value_or(0);
 }
 
 // The built-in engine's lines for the text, with the data files and the
@@ -251,6 +312,46 @@ int speakWithQuelo(const Options &options) {
     return 0;
 }
 
+// The numbered voices of a speech server, as VOZ counts them.
+int listVoices(const Options &options) {
+    const auto voices = servers::serverVoices(options.serverKind);
+    if (voices.empty()) {
+        std::fprintf(stderr, "zebfala: no voices: the speech server cannot be reached or has "
+                             "none (is speech-dispatcher running?)\n");
+        return 1;
+    }
+    for (size_t i = 0; i < voices.size(); ++i)
+        std::printf("%zu\t%s\t%s\n", i + 1, voices[i].name.c_str(), voices[i].language.c_str());
+    return 0;
+}
+
+// Speaks through a SAPI server kind as the game does: started with the
+// game's settings, and waited for until it falls silent.
+int speakWithServer(const Options &options) {
+    const int32_t kind = options.serverKind;
+    const int32_t rate =
+        speech::serverRateFor(serverSetting("VELOCIDADE", options.velocidade), kind);
+    if (!servers::serverStart(serverSetting("VOZ", options.voz), rate,
+                              serverSetting("TOM", options.tom), "", kind)) {
+        std::fprintf(stderr, "zebfala: the speech server could not start (is speech-dispatcher "
+                             "running, and has it a voice?)\n");
+        return 1;
+    }
+    servers::serverSpeak(options.text);
+    // A key cuts the text, as it does in the game.
+    while (servers::serverBusy(0)) {
+        if (console::keyPressed()) {
+            servers::serverStop();
+            break;
+        }
+        console::waitMessage();
+    }
+    servers::serverClose();
+    if (options.transcript)
+        std::fputs(headless::transcriptText().c_str(), stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -261,6 +362,8 @@ int main(int argc, char **argv) {
     }
     headless::reset();
     headless::setCloseWhenScriptEnds(false);
+    if (!headless::setKeyScript(options.keys, error))
+        return usage(error);
     if (!options.config.empty()) {
         platform::setConfigOverride(options.config);
     }
@@ -272,6 +375,11 @@ int main(int argc, char **argv) {
     }
     try {
         app::startModules();
+        if (options.voices || options.serverKind != 0) {
+            const int status = options.voices ? listVoices(options) : speakWithServer(options);
+            app::endModules();
+            return status;
+        }
         if (options.queloLines || options.queloEngine) {
             const int status =
                 options.queloLines ? printQueloLines(options) : speakWithQuelo(options);

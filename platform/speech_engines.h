@@ -54,9 +54,13 @@ public:
     virtual uint32_t wait(uint32_t ms) = 0;
 };
 
+// ISpeechObjectToken; texts in UTF-8.
 class Sapi5Token {
 public:
     virtual ~Sapi5Token() = default;
+    virtual HResult getDescription(std::string &description) const = 0;
+    // "Language": the voice's language tag on hosts that have one.
+    virtual HResult getAttribute(const std::string &name, std::string &value) const = 0;
 };
 
 // ISpeechObjectTokens.

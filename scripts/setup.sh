@@ -8,6 +8,7 @@ packages=(
   libgtest-dev
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   espeak-ng libespeak-ng-dev
+  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng
 )
 
 missing=()

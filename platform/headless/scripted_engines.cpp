@@ -122,6 +122,18 @@ std::string narrow(const std::u16string &text) {
 class Token final : public Sapi5Token {
 public:
     explicit Token(size_t voiceIndex) : index(voiceIndex) {}
+    HResult getDescription(std::string &description) const override {
+        if (index >= engines.script.voices.size())
+            return EFail;
+        description = engines.script.voices[index].name;
+        return SOk;
+    }
+    HResult getAttribute(const std::string &name, std::string &value) const override {
+        if (name != "Language" || index >= engines.script.voices.size())
+            return EInvalidArg;
+        value = engines.script.voices[index].language;
+        return SOk;
+    }
     size_t index;
 };
 
@@ -178,8 +190,9 @@ public:
         return logged("voice.getVoices \"" + required + "\" \"" + optional + "\"", result);
     }
     HResult putVoice(const Sapi5Token &token) override {
-        const auto &chosen = engines.script.voices[static_cast<const Token &>(token).index];
-        return logged("voice.voice " + chosen.name, engines.script.putVoice);
+        std::string name;
+        token.getDescription(name);
+        return logged("voice.voice " + name, engines.script.putVoice);
     }
     HResult putRate(int32_t rate) override {
         return logged("voice.rate " + std::to_string(rate), engines.script.putRate);

@@ -236,6 +236,20 @@ void sapi4Stop() {
     state.progress.pendingTexts = 0;
 }
 
+std::vector<ServerVoice> sapi4Modes() {
+    std::vector<ServerVoice> out;
+    std::unique_ptr<platform::Sapi4Enum> enumerator;
+    if (!succeeded(platform::createSapi4Enumerator(TTSEnumeratorClass, platform::ClsctxServers,
+                                                   TTSEnumInterface, enumerator)) ||
+        !enumerator)
+        return out;
+    enumerator->reset();
+    platform::Sapi4ModeInfo mode;
+    while (enumerator->next(mode) == SOk)
+        out.push_back({mode.modeName, mode.dialect});
+    return out;
+}
+
 void sapi4Close() {
     releaseAll();
 }

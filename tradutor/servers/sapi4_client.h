@@ -3,8 +3,11 @@
 // objects of the client, whose counter and flag the busy test reads.
 #pragma once
 
+#include "tradutor/servers/server.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace servers {
 
@@ -16,5 +19,9 @@ void sapi4Speak(const std::string &text);
 bool sapi4Busy(uint8_t mode);
 void sapi4Stop();
 void sapi4Close();
+
+// The engine modes in the enumerator's order, the order VOZ counts them:
+// each one's mode name and dialect.
+std::vector<ServerVoice> sapi4Modes();
 
 } // namespace servers

@@ -128,6 +128,27 @@ bool sapi5Stop(Sapi5Class variant) {
     return false;
 }
 
+std::vector<ServerVoice> sapi5Voices(Sapi5Class variant) {
+    std::vector<ServerVoice> out;
+    std::unique_ptr<platform::Sapi5Voice> voice;
+    if (!platform::succeeded(platform::createSapi5Voice(voiceClassOf(variant), SpeechVoiceInterface,
+                                                        VoiceEventInterface, voice)) ||
+        !voice)
+        return out;
+    std::unique_ptr<platform::Sapi5Tokens> tokens;
+    const int32_t count = installedVoices(*voice, tokens);
+    for (int32_t i = 0; i < count; ++i) {
+        std::unique_ptr<platform::Sapi5Token> token;
+        std::string name, language;
+        if (platform::succeeded(tokens->item(i, token)) && token) {
+            token->getDescription(name);
+            token->getAttribute("Language", language);
+        }
+        out.push_back({name, language});
+    }
+    return out;
+}
+
 void sapi5Close(Sapi5Class variant) {
     while (sapi5Busy(variant))
         console::delayMs(ClosePollMs);

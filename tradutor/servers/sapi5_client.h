@@ -3,8 +3,11 @@
 // event; kind 5 uses the standard class, kind 54 the second one.
 #pragma once
 
+#include "tradutor/servers/server.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace servers {
 
@@ -19,5 +22,9 @@ bool sapi5Busy(Sapi5Class variant);
 // False when the purge was sent, true when it failed.
 bool sapi5Stop(Sapi5Class variant);
 void sapi5Close(Sapi5Class variant);
+
+// The installed voices of the variant's class, in the order VOZ counts them:
+// each one's description and language.
+std::vector<ServerVoice> sapi5Voices(Sapi5Class variant);
 
 } // namespace servers

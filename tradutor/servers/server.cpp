@@ -101,6 +101,12 @@ bool serverBusy(uint8_t mode) {
     return sapi4Busy(mode);
 }
 
+std::vector<ServerVoice> serverVoices(int32_t kind) {
+    if (kind == ServerKindSapi5 || kind == ServerKindSapi5Second)
+        return sapi5Voices(kind == ServerKindSapi5 ? Sapi5Class::Standard : Sapi5Class::Second);
+    return kind == ServerKindQuelo ? std::vector<ServerVoice>{} : sapi4Modes();
+}
+
 void serverStop() {
     switch (selected()) {
     case Server::Quelo:

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace servers {
 
@@ -28,5 +29,12 @@ void serverSpeak(const std::string &text);
 // Mode 1: only text still queued counts; mode 0: audio still playing counts too.
 bool serverBusy(uint8_t mode);
 void serverStop();
+
+// A voice a server of `kind` offers, as its number in VOZ names it (1-based).
+struct ServerVoice {
+    std::string name, language; // UTF-8, as the engine gives them
+};
+// Empty when the server cannot be reached or has no voices.
+std::vector<ServerVoice> serverVoices(int32_t kind);
 
 } // namespace servers

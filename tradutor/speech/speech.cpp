@@ -87,16 +87,18 @@ void startServer() {
     if (!isSwitchOn(readConfig("TRADUTOR", "SAPI")))
         return;
     const int32_t voice = configInteger("SERVFALA", "VOZ", 0);
-    int32_t rate = configInteger("SERVFALA", "VELOCIDADE", 0);
+    const int32_t rate = configInteger("SERVFALA", "VELOCIDADE", 0);
     const int32_t pitch = configInteger("SERVFALA", "TOM", 0);
     const int32_t kind = configInteger("SERVFALA", "TIPOSAPI", 0);
-    if (kind != servers::ServerKindSapi4 && rate > MaxServerRate)
-        rate = 0;
-    s.serverActive = servers::serverStart(voice, rate, pitch, "", kind);
+    s.serverActive = servers::serverStart(voice, serverRateFor(rate, kind), pitch, "", kind);
     s.engineType = kind;
 }
 
 } // namespace
+
+int32_t serverRateFor(int32_t rate, int32_t kind) {
+    return kind != servers::ServerKindSapi4 && rate > MaxServerRate ? 0 : rate;
+}
 
 void moduleStart() {
     auto &s = facade();

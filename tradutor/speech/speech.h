@@ -13,6 +13,9 @@ void moduleStart();
 std::string readConfig(const std::string &section, const std::string &key);
 
 void initSpeech(int32_t speed, const std::string &soundDir);
+// The rate a server of `kind` is started with for VELOCIDADE `rate`: above
+// 10 it becomes 0, except for kind 4.
+int32_t serverRateFor(int32_t rate, int32_t kind);
 void loadSynthSettings(int32_t speed);
 void speakText(const std::string &text);
 void speakMessage(const std::string &name);
