@@ -34,8 +34,10 @@ expect_line() { # file, exact line, what
 check_prefix() { # prefix
   local prefix=$1 bin=$1/bin out=$work/out
   local data
-  data=$(find "$prefix" -path '*/share/galdrino/windows/ZEBUNA.INI' -print -quit)
-  [ -n "$data" ] || fail "no data tree with windows/ZEBUNA.INI under $prefix"
+  # The Debian package keeps the programs in games/.
+  [ -x "$prefix/games/galdrino-headless" ] && bin=$prefix/games
+  data=$prefix/share/galdrino/windows/ZEBUNA.INI
+  [ -f "$data" ] || fail "no installed ZEBUNA.INI: $data"
   export XDG_CONFIG_HOME=$work/config
   rm -rf "$XDG_CONFIG_HOME" "$out"
   mkdir -p "$out"
@@ -57,7 +59,7 @@ check_prefix() { # prefix
   # The player's copy of ZEBUNA.INI, with a word list of one word.
   mkdir -p "$XDG_CONFIG_HOME/galdrino"
   printf 'MINHAPALAVRA\r\n' >"$work/minhas.pal"
-  [ -n "$data" ] && sed "s|^;ARQPALAVRAS=.*|ARQPALAVRAS=$work/minhas.pal\r|" "$data" \
+  sed "s|^;ARQPALAVRAS=.*|ARQPALAVRAS=$work/minhas.pal\r|" "$data" \
     >"$XDG_CONFIG_HOME/galdrino/ZEBUNA.INI"
   "$bin/galdrino-headless" --seed 42 --keys '{ESC}n' >"$out/player.txt"
   expect_line "$out/player.txt" 'text MINHAPALAVRA\n' "the player's ZEBUNA.INI"
