@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages of the Windows build: the mingw-w64 cross
-# compiler, GoogleTest's sources and zip; with --wine also Wine (32-bit), a
+# compiler, GoogleTest's sources, zip and NSIS; with --wine also Wine (32-bit), a
 # virtual X server and the tools that drive and photograph it. Safe to run
 # again.
 #   scripts/setup-windows.sh [--wine]
 set -euo pipefail
 
-build_packages=(mingw-w64 googletest zip)
+build_packages=(mingw-w64 googletest zip nsis)
 # Wine comes with its recommended packages (fonts, X extensions, the ALSA
 # plugins): that is the setup the game was tried on.
 wine_packages=()

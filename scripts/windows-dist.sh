@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Makes the Windows distribution: the programs cross-built for 32-bit
 # Windows, the data tree a Linux build generates, the user's text and the
-# installer, in build/windows-dist/galdrino/ and zipped as
-# build/windows-dist/galdrino-windows.zip.
+# batch installer, in build/windows-dist/galdrino/ and zipped as
+# build/windows-dist/galdrino-windows.zip; and beside it the NSIS installer
+# build/windows-dist/galdrino-<version>-instalar.exe (platform/win32/dist/
+# galdrino.nsi), which also makes a Start-menu entry and an uninstaller.
 #
 #   galdrino/LEIAME.TXT          how to install, play and configure (pt-BR)
 #   galdrino/INSTALAR.BAT        copies talvek to C:\talvek, ZEBUNA.INI to %WINDIR%
@@ -90,6 +92,45 @@ check_leiame() {
     [ ${#missing[@]} -eq 0 ] || fail "LEIAME.TXT does not explain ${missing[*]}"
 }
 
+# The NSIS installer's lists: per folder of talvek/, the files to copy
+# (installer.nsh) and, deepest folder first, the files and folders to
+# remove (uninstaller.nsh).
+installer_lists() {
+    local talvek=$1 out=$2 dir file windows_dir
+    if find "$talvek" -name '*[$"]*' | grep -q .; then
+        fail "a file name in $talvek holds a \$ or a quote, which NSIS would take as its own"
+    fi
+    : >"$out/installer.nsh"
+    : >"$out/uninstaller.nsh"
+    while IFS= read -r dir; do
+        windows_dir=${dir#.}
+        windows_dir=${windows_dir//\//\\}
+        echo "SetOutPath \"\$INSTDIR${windows_dir}\"" >>"$out/installer.nsh"
+        while IFS= read -r file; do
+            echo "File \"$(realpath "$talvek/$dir/$file")\"" >>"$out/installer.nsh"
+            echo "Delete \"\$INSTDIR${windows_dir}\\$file\"" >>"$out/uninstaller.nsh"
+        done < <(find "$talvek/$dir" -mindepth 1 -maxdepth 1 -type f -printf '%f\n' | sort)
+    done < <(cd "$talvek" && find . -type d | sort)
+    (cd "$talvek" && find . -mindepth 1 -type d | sort -r) | while IFS= read -r dir; do
+        windows_dir=${dir#.}
+        echo "RMDir \"\$INSTDIR${windows_dir//\//\\}\"" >>"$out/uninstaller.nsh"
+    done
+}
+
+make_installer() {
+    local root=$dist_dir/galdrino lists=$dist_dir/nsis version
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win_build/CMakeCache.txt")
+    [ -n "$version" ] || fail "no project version in $win_build/CMakeCache.txt"
+    rm -rf "$lists" "$dist_dir"/galdrino-*-instalar.exe
+    mkdir -p "$lists"
+    installer_lists "$root/talvek" "$lists"
+    installer=$dist_dir/galdrino-$version-instalar.exe
+    makensis -INPUTCHARSET UTF8 -V2 -DVERSION="$version" -DDIST="$(realpath "$root")" \
+        -DFILES="$(realpath "$lists/installer.nsh")" -DUNFILES="$(realpath "$lists/uninstaller.nsh")" \
+        -DOUTFILE="$(realpath -m "$installer")" platform/win32/dist/galdrino.nsi >"$lists/makensis.log" ||
+        { cat "$lists/makensis.log" >&2; fail "makensis failed"; }
+}
+
 make_zip() {
     local zip_file=galdrino-windows.zip
     rm -f "$dist_dir/$zip_file"
@@ -105,5 +146,6 @@ assemble
 check
 check_leiame
 make_zip
-echo "windows-dist: $dist_dir/galdrino and $dist_dir/galdrino-windows.zip" \
+make_installer
+echo "windows-dist: $dist_dir/galdrino, $dist_dir/galdrino-windows.zip and $installer" \
     "($(find "$dist_dir/galdrino" -type f | wc -l) files)"

@@ -2,14 +2,20 @@
 # The Windows build under Wine, on a virtual X display:
 #   1. the distribution (scripts/windows-dist.sh) and the test program;
 #   2. the test program zeb_tests.exe;
-#   3. INSTALAR.BAT installs the distribution into a fresh Wine C: drive;
+#   3. the NSIS installer runs silently (/S) into a fresh Wine C: drive:
+#      C:\talvek, ZEBUNA.INI in the Windows directory, the Start-menu entry,
+#      the uninstaller and its registry entry;
 #   4. files the Windows programs write are byte-identical to the Linux
 #      build's: zebfala's WAV of the native voice and of the built-in engine,
 #      and the headless game's transcript;
 #   5. a short game in galdrino.exe, typed with xdotool, to the play-again
 #      question, answered "n"; a screenshot is checked for the 80 x 25 text
 #      grid (gallows in blue from column 50, dialogue at the left), and the
-#      sound the game sent to waveOut is captured through an ALSA file device.
+#      sound the game sent to waveOut is captured through an ALSA file device;
+#   6. the uninstaller removes what the installer copied and keeps the
+#      player's ZEBUNA.INI and own files; installing again keeps that
+#      ZEBUNA.INI;
+#   7. INSTALAR.BAT, the zip's installer, installs the distribution again.
 # Artifacts (screenshot, logs, captured sound) are left in build/wine-checks/.
 #
 # Build directories as in scripts/windows-dist.sh: ZEB_WIN_BUILD (default
@@ -30,6 +36,7 @@ game_limit=${WINE_GAME_LIMIT:-120}
 xvfb_pid=
 game_pid=
 failed_check=
+installer=
 
 fail() {
     echo "wine-checks: FAIL${failed_check:+ ($failed_check)}: $*" >&2
@@ -120,17 +127,77 @@ unit_tests() {
     passed "$(grep -a 'PASSED' "$out/zeb_tests.log" | tr -d '\r')"
 }
 
+# Every file of the distribution's talvek folder is in C:\talvek, the same.
+check_talvek() {
+    local file differing=0
+    while IFS= read -r file; do
+        cmp -s "$dist/galdrino/talvek/$file" "$drive_c/talvek/$file" || differing=$((differing + 1))
+    done < <(cd "$dist/galdrino/talvek" && find . -type f)
+    [ "$differing" -eq 0 ] || fail "$differing files of the distribution are missing from C:\\talvek or differ"
+}
+
+start_menu_entry() { find "$drive_c" -path '*Start Menu/Programs/Galdrino/Galdrino.lnk' | grep -q .; }
+
+uninstall_entry() {
+    timeout 60 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Galdrino' \
+        /v UninstallString >>"$out/installer.log" 2>&1
+}
+
+run_installer() {
+    timeout 300 wine "$installer" /S >>"$out/installer.log" 2>&1 ||
+        fail "the installer failed, see $out/installer.log"
+    timeout 120 wineserver -w || fail "the installer's processes did not end"
+}
+
 install_distribution() {
-    begin "INSTALAR.BAT"
-    (cd "$dist/galdrino" && timeout 120 wine cmd /c INSTALAR.BAT) >"$out/install.log" 2>&1 ||
-        fail "INSTALAR.BAT failed: $(tr -d '\r' <"$out/install.log")"
-    local file
-    for file in talvek/galdrino.exe talvek/zebfala.exe talvek/som/quibo2/galdrino.pal \
-        talvek/som/difones/ZEBVOZ.DIF windows/ZEBUNA.INI; do
-        [ -f "$drive_c/$file" ] || fail "C:\\$file was not installed"
-    done
+    begin "the installer, silent, into a fresh prefix"
+    installer=$(find "$dist" -maxdepth 1 -name 'galdrino-*-instalar.exe' | head -n 1)
+    [ -n "$installer" ] || fail "no installer in $dist"
+    : >"$out/installer.log"
+    run_installer
+    check_talvek
+    [ -f "$drive_c/talvek/desinstalar.exe" ] || fail "no uninstaller in C:\\talvek"
+    [ -f "$drive_c/talvek/LEIAME.TXT" ] || fail "no LEIAME.TXT in C:\\talvek"
     cmp -s "$dist/galdrino/windows/ZEBUNA.INI" "$drive_c/windows/ZEBUNA.INI" ||
         fail "the installed ZEBUNA.INI differs from the distribution's"
+    start_menu_entry || fail "no Start-menu entry Galdrino\\Galdrino.lnk"
+    uninstall_entry || fail "no uninstall entry in the registry"
+    passed "$(basename "$installer"), $(stat -c %s "$installer") bytes"
+}
+
+uninstall() {
+    begin "the uninstaller keeps the player's ZEBUNA.INI and files"
+    printf '; linha do jogador\r\n' >>"$drive_c/windows/ZEBUNA.INI"
+    cp "$drive_c/windows/ZEBUNA.INI" "$out/player.ini"
+    printf 'MINHAPALAVRA\r\n' >"$drive_c/talvek/minhas.pal"
+    timeout 120 wine 'C:\talvek\desinstalar.exe' /S >>"$out/installer.log" 2>&1 ||
+        fail "the uninstaller failed, see $out/installer.log"
+    # The uninstaller runs from a copy of itself: wait until it is done.
+    timeout 120 wineserver -w || fail "the uninstaller's processes did not end"
+    local left
+    left=$(cd "$drive_c/talvek" && find . -type f ! -name minhas.pal)
+    [ -z "$left" ] || fail "the uninstaller left files in C:\\talvek: $left"
+    [ -f "$drive_c/talvek/minhas.pal" ] || fail "the uninstaller removed the player's own file"
+    cmp -s "$out/player.ini" "$drive_c/windows/ZEBUNA.INI" ||
+        fail "the uninstaller changed or removed the player's ZEBUNA.INI"
+    if start_menu_entry; then fail "the Start-menu entry is still there"; fi
+    if uninstall_entry; then fail "the uninstall entry is still in the registry"; fi
+    # Installed again, the player's ZEBUNA.INI stays as it is.
+    run_installer
+    check_talvek
+    cmp -s "$out/player.ini" "$drive_c/windows/ZEBUNA.INI" ||
+        fail "installing again replaced the player's ZEBUNA.INI"
+    passed
+}
+
+batch_installer() {
+    begin "INSTALAR.BAT"
+    rm -f "$drive_c/windows/ZEBUNA.INI"
+    (cd "$dist/galdrino" && timeout 120 wine cmd /c INSTALAR.BAT) >"$out/install.log" 2>&1 ||
+        fail "INSTALAR.BAT failed: $(tr -d '\r' <"$out/install.log")"
+    check_talvek
+    cmp -s "$dist/galdrino/windows/ZEBUNA.INI" "$drive_c/windows/ZEBUNA.INI" ||
+        fail "the ZEBUNA.INI INSTALAR.BAT installed differs from the distribution's"
     passed
 }
 
@@ -293,4 +360,6 @@ unit_tests
 install_distribution
 same_files
 game
+uninstall
+batch_installer
 echo "wine-checks: all passed in $((SECONDS - all_started)) s"
