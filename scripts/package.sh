@@ -11,8 +11,9 @@ cd "$(dirname "$0")/.."
 build=${ZEB_PACKAGE_BUILD:-build/package}
 jobs=${ZEB_JOBS:-$(nproc)}
 
-scripts/setup.sh
-scripts/setup-package.sh
+# dpkg-shlibdeps and strip make the package; lintian and the validators of
+# the desktop entry and the AppStream file check it (scripts/package-checks.sh).
+scripts/setup.sh dpkg-dev binutils lintian appstream desktop-file-utils
 # Debian's build flags (hardening included), and the programs in /usr/games
 # as Debian keeps its games.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all

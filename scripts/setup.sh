@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs to build, generate its data
-# and run its tests. Safe to run again.
+# and run its tests, and those named as arguments. Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
   espeak-ng libespeak-ng-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng
   zlib1g-dev
+  "$@"
 )
 
 missing=()

@@ -2,7 +2,6 @@
 // an icon size and written as PNG; beyond the picture's edges the square
 // takes its background colour.
 //   appicon TITLE.bmp X Y SIDE SIZE OUT.png
-#include "console/bmp_decoder.h"
 #include "tools/appicon/png_writer.h"
 
 #include <cstdio>
@@ -28,8 +27,7 @@ int main(int argc, char **argv) {
                      picture.width, picture.height);
         return 1;
     }
-    const appicon::Image source{picture.width, picture.height, picture.pixels};
-    const std::string png = appicon::pngFile(appicon::scaleSquare(source, x, y, side, size));
+    const std::string png = appicon::pngFile(appicon::scaleSquare(picture, x, y, side, size));
     std::ofstream out(argv[6], std::ios::binary);
     out.write(png.data(), static_cast<std::streamsize>(png.size()));
     if (!out.flush()) {

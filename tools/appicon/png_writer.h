@@ -2,17 +2,14 @@
 // deflate blocks): enough for the few small icons the package installs.
 #pragma once
 
+#include "console/bmp_decoder.h"
+
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace appicon {
 
-struct Image {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint32_t> pixels; // 0x00RRGGBB, row-major, top row first
-};
+using Image = console::Picture;
 
 // The square `side` x `side` region of `source` at (x, y), scaled to `size` x
 // `size` by averaging the source pixels each target pixel covers. Where the
