@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -321,6 +322,12 @@ TEST_F(ServersTest, Sapi4StartFailuresReleaseWhatWasMade) {
 }
 
 TEST_F(ServersTest, Sapi4StartPutsTheCurrentDirectoryBack) {
+    // The current directory starts below the drive root, where the program's
+    // paths lie: on Windows a directory outside it has a drive letter that
+    // the test host would map below the root when it is put back.
+    const std::filesystem::path processDirectory = std::filesystem::current_path();
+    test_support::makeDirectories(dir.file("antes"));
+    ASSERT_TRUE(platform::setCurrentDirectory("c:\\antes"));
     const std::string before = platform::currentDirectory();
     for (const bool registers : {true, false}) {
         EngineScript script;
@@ -331,6 +338,7 @@ TEST_F(ServersTest, Sapi4StartPutsTheCurrentDirectoryBack) {
         EXPECT_EQ(platform::currentDirectory(), before);
         servers::serverClose();
     }
+    std::filesystem::current_path(processDirectory);
 }
 
 // ---- the dispatcher -----------------------------------------------------------
