@@ -8,6 +8,7 @@
 #include "app/module_start.h"
 #include "console/console.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/scripted_engines.h"
 #include "tests/test_support.h"
 #include "tradutor/servers/server.h"
 
@@ -116,6 +117,7 @@ int main() {
     test_support::TempDir dir;
     test_support::writeFile(dir.file("ZEBUNA.INI"), "");
     test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
+    headless::unscriptSpeechEngines(); // the host's own: speech-dispatcher
     const size_t voices = servers::serverVoices(servers::ServerKindSapi5).size();
     std::printf("speech-dispatcher: %zu voices\n", voices);
     if (voices == 0) {

@@ -1,6 +1,7 @@
 // The SAPI kinds against a server that accepts connections and refuses every
 // command: each start fails at once and leaves the native voice in charge.
 #include "platform/headless/headless.h"
+#include "platform/headless/scripted_engines.h"
 #include "tests/test_support.h"
 #include "tradutor/servers/server.h"
 
@@ -77,6 +78,7 @@ TEST(SpeechdRefusingServer, EveryKindFailsToStart) {
     test_support::TempDir dir;
     test_support::writeFile(dir.file("ZEBUNA.INI"), "");
     test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
+    headless::unscriptSpeechEngines(); // the host's own: speech-dispatcher
     const std::string socketPath = dir.file("refusing.sock");
     RefusingServer server(socketPath);
     ASSERT_TRUE(server.bound());

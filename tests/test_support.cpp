@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include "app/module_start.h"
+#include "platform/headless/scripted_engines.h"
 #include "platform/host_settings.h"
 
 #include <cstdlib>
@@ -84,6 +85,8 @@ void startMachine(const std::string &root, const std::string &iniPath,
                   const std::string &keyScript) {
     headless::reset();
     headless::setCloseWhenScriptEnds(false);
+    // A test never speaks through the host's own engines unless it asks to.
+    headless::scriptSpeechEngines(headless::EngineScript::none());
     platform::setDriveRoot(root);
     platform::setConfigOverride(iniPath);
     std::string error;

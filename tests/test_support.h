@@ -32,7 +32,8 @@ std::string wavImage(const std::vector<uint8_t> &samples, uint32_t rate = 11025,
 std::string wavOfMs(uint32_t ms);
 
 // A fresh headless machine: clock at 0, empty transcript, the given key
-// script, the drive root and ZEBUNA.INI given, and every module started.
+// script, the drive root and ZEBUNA.INI given, no speech engine (a scripted
+// host where none is registered), and every module started.
 // A wait with nothing to come ends the run (headless::ProcessExit -1).
 void startMachine(const std::string &root, const std::string &iniPath,
                   const std::string &keyScript = "");

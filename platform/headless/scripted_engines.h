@@ -31,6 +31,14 @@ struct EngineScript {
                       attributes = platform::SOk, speedSet = platform::SOk,
                       pitchSet = platform::SOk;
     int32_t nextFailsAt = -1; // the call of ITTSEnumA::Next (0-based) that fails
+
+    // A host where no engine class is registered.
+    static EngineScript none() {
+        EngineScript script;
+        script.createVoice = script.createAudio = script.createEnumerator =
+            platform::ClassNotRegistered;
+        return script;
+    }
 };
 
 // Serves the engines from `script` from now on, with an empty call log.

@@ -4,6 +4,9 @@
 #include "platform/speech_engines.h"
 
 #include <libspeechd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -54,6 +57,27 @@ int languageRank(const std::string &language) {
     return 2;
 }
 
+// Whether a server listens on the address. libspeechd leaks a copy of a
+// socket path it cannot connect to, so a missing server is found here first;
+// addresses other than a local socket are left to libspeechd.
+bool listening(const SPDConnectionAddress &address) {
+    if (address.method != SPD_METHOD_UNIX_SOCKET || !address.unix_socket_name)
+        return true;
+    sockaddr_un target{};
+    target.sun_family = AF_UNIX;
+    const std::string path = address.unix_socket_name;
+    if (path.size() >= sizeof target.sun_path)
+        return false;
+    std::copy(path.begin(), path.end(), target.sun_path);
+    const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (probe < 0)
+        return false;
+    const bool connected =
+        connect(probe, reinterpret_cast<const sockaddr *>(&target), sizeof target) == 0;
+    close(probe);
+    return connected;
+}
+
 } // namespace
 
 void Connection::received(size_t clientId, Notice notice) {
@@ -83,8 +107,11 @@ std::unique_ptr<Connection> Connection::open(const std::string &name) {
     char *error = nullptr;
     SPDConnectionAddress *address = spd_get_default_address(&error);
     std::free(error);
-    if (!address)
+    if (!address || !listening(*address)) {
+        if (address)
+            SPDConnectionAddress__free(address);
         return nullptr;
+    }
     error = nullptr;
     SPDConnection *spd =
         spd_open2(ClientName, name.c_str(), nullptr, SPD_MODE_THREADED, address, 0, &error);
