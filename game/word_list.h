@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace game {
 
@@ -20,5 +21,7 @@ enum class WordListResult { Loaded, CannotOpen, TooManyLines, BadCharacter, Empt
 // Fills `table` from the file. On BadCharacter, `table.count` holds the
 // number of good lines before the bad one.
 WordListResult readWordList(const std::string &path, WordTable &table);
+// The same for the bytes of a word list held in memory (never CannotOpen).
+WordListResult readWordListText(std::string_view text, WordTable &table);
 
 } // namespace game

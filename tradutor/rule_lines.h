@@ -10,29 +10,36 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace rule_lines {
 
-// Reads a text file line by line; CR LF, LF and a lone CR all end a line.
-// Each line keeps its first maxLength characters, the rest of it is read and
-// dropped, so a line of any length costs at most maxLength bytes.
+// Reads a text line by line, from a file or from memory; CR LF, LF and a
+// lone CR all end a line. Each line keeps its first maxLength characters, the
+// rest of it is read and dropped, so a line of any length costs at most
+// maxLength bytes.
 class LineReader {
 public:
-    LineReader(platform::File &file, size_t maxLength) : file_(file), maxLength_(maxLength) {}
+    LineReader(platform::File &file, size_t maxLength) : file_(&file), maxLength_(maxLength) {}
+    // The text must outlive the reader.
+    LineReader(std::string_view text, size_t maxLength)
+        : maxLength_(maxLength), data_(text.data()), size_(text.size()) {}
+    LineReader(const LineReader &) = delete;
+    LineReader &operator=(const LineReader &) = delete;
 
-    // False at the end of the file (a last line without an end is returned).
+    // False at the end of the text (a last line without an end is returned).
     bool next(std::string &line) {
         line.clear();
         bool any = false;
         while (true) {
             if (pos_ == size_ && !refill())
                 return any;
-            const char c = buffer_[pos_++];
+            const char c = data_[pos_++];
             any = true;
             if (c == '\n')
                 return true;
             if (c == '\r') {
-                if ((pos_ < size_ || refill()) && buffer_[pos_] == '\n')
+                if ((pos_ < size_ || refill()) && data_[pos_] == '\n')
                     ++pos_;
                 return true;
             }
@@ -42,15 +49,20 @@ public:
     }
 
 private:
+    // A text in memory is whole from the start: only a file has more to come.
     bool refill() {
-        size_ = file_.read(buffer_.data(), buffer_.size());
+        if (!file_)
+            return false;
+        size_ = file_->read(buffer_.data(), buffer_.size());
+        data_ = buffer_.data();
         pos_ = 0;
         return size_ > 0;
     }
 
-    platform::File &file_;
+    platform::File *file_ = nullptr;
     size_t maxLength_;
     std::array<char, 4096> buffer_{};
+    const char *data_ = buffer_.data();
     size_t size_ = 0;
     size_t pos_ = 0;
 };

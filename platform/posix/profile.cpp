@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
 #include "platform/posix/ini_check.h"
+#include "platform/posix/profile_text.h"
 
 #include <algorithm>
 #include <string_view>
@@ -81,40 +82,43 @@ std::string cut(std::string_view s, size_t capacity) {
 
 } // namespace
 
+namespace posix_host {
+
+std::string profileValue(std::string_view data, const std::string &section, const std::string &key,
+                         const std::string &defaultValue, size_t capacity) {
+    // A file saved by an editor that marks UTF-8 starts with the mark.
+    if (data.substr(0, 3) == "\xef\xbb\xbf")
+        data.remove_prefix(3);
+    std::string_view value;
+    if (findValue(data, trim(section), trim(key), value))
+        return cut(value, capacity);
+    // As Windows does, trailing blanks of the default are dropped.
+    std::string_view fallback(defaultValue);
+    while (!fallback.empty() && fallback.back() == ' ')
+        fallback.remove_suffix(1);
+    return cut(fallback, capacity);
+}
+
+} // namespace posix_host
+
 namespace platform {
 
 std::string profileString(const std::string &file, const std::string &section,
                           const std::string &key, const std::string &defaultValue,
                           size_t capacity) {
-    // As Windows does, trailing blanks of the default are dropped.
-    std::string_view fallback(defaultValue);
-    while (!fallback.empty() && fallback.back() == ' ')
-        fallback.remove_suffix(1);
-
-    if (file.empty())
-        return cut(fallback, capacity);
-    const std::string path = hasDirectoryPart(file) ? file : windowsDirectory() + "/" + file;
-    File f;
-    if (!f.open(path))
-        return cut(fallback, capacity);
     std::string data;
-    char buffer[65536];
-    while (data.size() < posix_host::MaxIniBytes) {
-        const size_t n =
-            f.read(buffer, std::min(sizeof buffer, posix_host::MaxIniBytes - data.size()));
-        if (n == 0)
-            break;
-        data.append(buffer, n);
+    File f;
+    if (!file.empty() && f.open(hasDirectoryPart(file) ? file : windowsDirectory() + "/" + file)) {
+        char buffer[65536];
+        while (data.size() < posix_host::MaxIniBytes) {
+            const size_t n =
+                f.read(buffer, std::min(sizeof buffer, posix_host::MaxIniBytes - data.size()));
+            if (n == 0)
+                break;
+            data.append(buffer, n);
+        }
     }
-
-    // A file saved by an editor that marks UTF-8 starts with the mark.
-    std::string_view text(data);
-    if (text.substr(0, 3) == "\xef\xbb\xbf")
-        text.remove_prefix(3);
-    std::string_view value;
-    if (findValue(text, trim(section), trim(key), value))
-        return cut(value, capacity);
-    return cut(fallback, capacity);
+    return posix_host::profileValue(data, section, key, defaultValue, capacity);
 }
 
 } // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/file.h"
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
+#include "platform/posix/profile_text.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -95,21 +96,18 @@ bool parseValueLine(std::string_view line, std::string &name, std::string_view &
 
 } // namespace
 
-namespace platform {
+namespace posix_host {
 
-bool readRegistryValue(RegistryRoot root, const std::string &key, const std::string &valueName,
-                       RegistryValue &out) {
-    std::string contents;
-    if (!readWholeFile(registryFile(), contents, MaxRegistryBytes))
-        return false;
+bool registryValue(std::string_view contents, platform::RegistryRoot root, const std::string &key,
+                   const std::string &valueName, platform::RegistryValue &out) {
     const std::string wantedKey = rootName(root) + "\\" + key;
     bool inKey = false;
     size_t pos = 0;
     while (pos < contents.size()) {
         size_t end = contents.find('\n', pos);
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = contents.size();
-        const std::string_view line = trim(std::string_view(contents).substr(pos, end - pos));
+        const std::string_view line = trim(contents.substr(pos, end - pos));
         pos = end + 1;
         if (!line.empty() && line.front() == '[') {
             const size_t close = line.rfind(']');
@@ -123,6 +121,17 @@ bool readRegistryValue(RegistryRoot root, const std::string &key, const std::str
             return parseData(data, out);
     }
     return false;
+}
+
+} // namespace posix_host
+
+namespace platform {
+
+bool readRegistryValue(RegistryRoot root, const std::string &key, const std::string &valueName,
+                       RegistryValue &out) {
+    std::string contents;
+    return readWholeFile(registryFile(), contents, MaxRegistryBytes) &&
+           posix_host::registryValue(contents, root, key, valueName, out);
 }
 
 } // namespace platform

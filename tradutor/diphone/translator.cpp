@@ -512,19 +512,35 @@ std::string applyRules(const Word &word) {
     return out + "]";
 }
 
-bool loadRules(const std::string &path) {
+namespace {
+
+void readRules(rule_lines::LineReader &reader) {
     freeRules();
     state.exceptions.clear();
-    platform::File file;
-    if (!file.open(path, "rb"))
-        return false;
-    rule_lines::LineReader reader(file, MaxLineLength);
     std::string line;
     LetterRule rule;
     while (reader.next(line))
         if (parseRule(line, rule))
             state.chains[chainOf(rule.centre[0])].push_back(rule);
+}
+
+} // namespace
+
+bool loadRules(const std::string &path) {
+    platform::File file;
+    if (!file.open(path, "rb")) {
+        freeRules();
+        state.exceptions.clear();
+        return false;
+    }
+    rule_lines::LineReader reader(file, MaxLineLength);
+    readRules(reader);
     return true;
+}
+
+void loadRulesText(std::string_view text) {
+    rule_lines::LineReader reader(text, MaxLineLength);
+    readRules(reader);
 }
 
 bool loadExceptions(const std::string &path) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace diphone::translator {
@@ -71,6 +72,8 @@ std::string applyRules(const Word &word);
 // False when the file cannot be opened. Lines without "(", with an empty
 // centre or with a centre outside the chain codes make no rule.
 bool loadRules(const std::string &path);
+// The same for the text of a rule file held in memory.
+void loadRulesText(std::string_view text);
 // Empties and reloads the exception table (at most MaxExceptions entries, the
 // rest of the file is ignored), sorted by word. False when the file cannot be
 // opened. When a word is listed twice, its first line wins.

@@ -1,20 +1,46 @@
 #include "tradutor/quelo/data_file.h"
 
 #include "platform/file.h"
+#include "platform/platform.h"
 #include "tradutor/rule_lines.h"
 
 #include <cstdint>
 
 namespace quelo {
 
-bool forEachLine(const std::string &path, size_t maxLineLength,
-                 const std::function<void(const std::string &)> &onLine) {
+DataText DataText::file(const std::string &path) {
+    DataText text;
+    text.path_ = path;
+    return text;
+}
+
+DataText DataText::memory(std::string_view bytes) {
+    DataText text;
+    text.text_ = bytes;
+    text.inMemory_ = true;
+    return text;
+}
+
+bool DataText::exists() const {
+    return inMemory_ || platform::fileExists(path_);
+}
+
+bool DataText::forEachLine(size_t maxLineLength,
+                           const std::function<void(const std::string &)> &onLine) const {
+    const auto readAll = [&](rule_lines::LineReader &reader) {
+        for (std::string line; reader.next(line);)
+            onLine(line);
+    };
+    if (inMemory_) {
+        rule_lines::LineReader reader(text_, maxLineLength);
+        readAll(reader);
+        return true;
+    }
     platform::File file;
-    if (!file.open(path))
+    if (!file.open(path_))
         return false;
     rule_lines::LineReader reader(file, maxLineLength);
-    for (std::string line; reader.next(line);)
-        onLine(line);
+    readAll(reader);
     return true;
 }
 

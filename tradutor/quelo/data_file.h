@@ -6,14 +6,31 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quelo {
 
-// Calls `onLine` for every line of the file, its end removed and its
-// characters after the first `maxLineLength` dropped. False when the file
-// cannot be opened.
-bool forEachLine(const std::string &path, size_t maxLineLength,
-                 const std::function<void(const std::string &)> &onLine);
+// A data file as its loader sees it: a file named by its path, or the same
+// bytes already in memory.
+class DataText {
+public:
+    static DataText file(const std::string &path);
+    // The text must outlive the DataText.
+    static DataText memory(std::string_view text);
+
+    // Whether the file exists (a text in memory always does).
+    bool exists() const;
+    // Calls `onLine` for every line, its end removed and its characters
+    // after the first `maxLineLength` dropped. False when the file cannot be
+    // opened.
+    bool forEachLine(size_t maxLineLength,
+                     const std::function<void(const std::string &)> &onLine) const;
+
+private:
+    std::string path_;
+    std::string_view text_;
+    bool inMemory_ = false;
+};
 
 // The text without blanks and control characters at either end.
 std::string trimmed(const std::string &text);

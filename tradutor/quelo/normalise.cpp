@@ -518,8 +518,12 @@ std::string ordinalWords(uint64_t value, Gender gender) {
 }
 
 bool loadAbbreviations(const std::string &path) {
+    return loadAbbreviations(DataText::file(path));
+}
+
+bool loadAbbreviations(const DataText &file) {
     state.abbreviations.clear();
-    return forEachLine(path, MaxAbbreviationLineLength, [](const std::string &line) {
+    return file.forEachLine(MaxAbbreviationLineLength, [](const std::string &line) {
         const std::string entry = trimmed(line);
         if (entry.empty() || entry[0] == ';' || state.abbreviations.size() == MaxAbbreviations)
             return;

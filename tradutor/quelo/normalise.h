@@ -5,6 +5,8 @@
 // only of consonants are spelled and every other symbol is named.
 #pragma once
 
+#include "tradutor/quelo/data_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,6 +35,7 @@ std::string ordinalWords(uint64_t value, Gender gender);
 // Empties the abbreviation table, then reads "KEY=expansion" lines from the
 // file. False when the file cannot be opened.
 bool loadAbbreviations(const std::string &path);
+bool loadAbbreviations(const DataText &file);
 // The expansion of the first entry whose key is the upper-cased word, or the
 // empty string.
 std::string lookupAbbreviation(const std::string &word);

@@ -96,11 +96,11 @@ enum class SectionResult { Missing, Stopped, Read };
 
 // Calls `onEntry` for every entry line of the section that the header line
 // opens; `onEntry` returns false to stop the load.
-SectionResult readSection(const std::string &path, const std::string &header,
+SectionResult readSection(const DataText &file, const std::string &header,
                           const std::function<bool(const std::string &)> &onEntry) {
     enum class Phase { Seeking, Inside, Done } phase = Phase::Seeking;
     SectionResult result = SectionResult::Missing;
-    forEachLine(path, MaxLineLength, [&](const std::string &line) {
+    file.forEachLine(MaxLineLength, [&](const std::string &line) {
         if (phase == Phase::Seeking) {
             if (trimmed(line) == header) {
                 phase = Phase::Inside;
@@ -135,9 +135,9 @@ bool roomFor(size_t used, size_t capacity, bool &warned, const std::string &mess
     return false;
 }
 
-bool readDurations(const std::string &path) {
+bool readDurations(const DataText &file) {
     bool full = false;
-    const SectionResult result = readSection(path, "[DURA\307\303O]", [&](const std::string &line) {
+    const SectionResult result = readSection(file, "[DURA\307\303O]", [&](const std::string &line) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
             showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
@@ -159,9 +159,9 @@ bool readDurations(const std::string &path) {
     return result == SectionResult::Read;
 }
 
-bool readKeywords(const std::string &path) {
+bool readKeywords(const DataText &file) {
     bool full = false;
-    const SectionResult result = readSection(path, "[CHAVES]", [&](const std::string &line) {
+    const SectionResult result = readSection(file, "[CHAVES]", [&](const std::string &line) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
             showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
@@ -221,9 +221,9 @@ bool readPitchTable(const std::string &values) {
     return allRead;
 }
 
-bool readPitchSettings(const std::string &path) {
+bool readPitchSettings(const DataText &file) {
     bool full = false;
-    const SectionResult result = readSection(path, "[PROS\323DIA]", [&](const std::string &raw) {
+    const SectionResult result = readSection(file, "[PROS\323DIA]", [&](const std::string &raw) {
         const std::string line = upperCased(raw);
         const std::string entry = trimmed(line);
         if (entry.starts_with("HERTZ=") || entry.starts_with("TABHERTZ=")) {
@@ -391,21 +391,29 @@ void appendChecked(LineList &out, const std::string &line, Timing &timing) {
 
 } // namespace
 
-bool loadProsody(const std::string &path) {
+bool loadProsody(const DataText &file) {
     state.durations.clear();
     state.keywords.clear();
     state.rules.clear();
     state.hertz = DefaultHertz;
-    if (!platform::fileExists(path)) {
+    if (!file.exists()) {
         showMessage("Configura\347\343o da pros\363dia n\343o foi achada");
         return false;
     }
-    return readDurations(path) && readKeywords(path) && readPitchSettings(path);
+    return readDurations(file) && readKeywords(file) && readPitchSettings(file);
+}
+
+bool loadProsody(const std::string &path) {
+    return loadProsody(DataText::file(path));
 }
 
 bool loadDiphoneList(const std::string &path) {
+    return loadDiphoneList(DataText::file(path));
+}
+
+bool loadDiphoneList(const DataText &file) {
     freeDiphoneList();
-    const bool read = forEachLine(path, MaxLineLength, [](const std::string &raw) {
+    const bool read = file.forEachLine(MaxLineLength, [](const std::string &raw) {
         const std::string line = trimmed(raw);
         if (line.empty() || line[0] == '!' || line[0] == '*' || line[0] == ';' ||
             state.diphones.size() == MaxDiphones)

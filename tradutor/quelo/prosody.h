@@ -5,6 +5,8 @@
 // diphone list (portug.dfn).
 #pragma once
 
+#include "tradutor/quelo/data_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,7 +27,9 @@ constexpr int32_t DefaultDurationMs = 100;
 // pitch rules. Faults in the file are shown in a message box; false when the
 // file is missing, a section is absent or a line cannot be understood.
 bool loadProsody(const std::string &path);
+bool loadProsody(const DataText &file);
 bool loadDiphoneList(const std::string &path);
+bool loadDiphoneList(const DataText &file);
 void freeDiphoneList();
 bool hasDiphone(const std::string &first, const std::string &second);
 

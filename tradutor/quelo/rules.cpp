@@ -322,26 +322,24 @@ void joinAt(std::vector<std::string> &lines, size_t comment) {
 // ---- loading ----
 
 bool loadNrlRules(const std::string &path) {
+    return loadNrlRules(DataText::file(path));
+}
+
+bool loadNrlRules(const DataText &file) {
     freeNrlRules();
-    platform::File file;
-    if (!file.open(path))
-        return false;
-    rule_lines::LineReader reader(file, UnlimitedLine);
     const rule_lines::RuleLimits limits{MaxRuleLeft, MaxRuleCentre, MaxRuleRight, MaxRuleOutput};
-    std::string line;
     rule_lines::RuleText text;
-    while (reader.next(line)) {
+    return file.forEachLine(UnlimitedLine, [&](const std::string &line) {
         if (!line.empty() && line[0] == CommentMark)
-            continue;
+            return;
         // An empty centre would never move the scan on: such lines (a blank
         // line among them) are left out, and so are centres no bucket holds.
         if (!rule_lines::parseRuleLine(line, limits, text) || text.centre.empty() ||
             !hasBucket(text.centre[0]))
-            continue;
+            return;
         state.buckets[bucketOf(text.centre[0])].push_back(
             {text.left, text.centre, text.right, text.output});
-    }
-    return true;
+    });
 }
 
 bool loadNrlExceptions(const std::string &path) {

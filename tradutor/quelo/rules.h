@@ -4,6 +4,8 @@
 // phoneme that begins at the stressed letter.
 #pragma once
 
+#include "tradutor/quelo/data_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,6 +38,7 @@ constexpr size_t MaxExceptionLineLength = 255;
 // not stored; a missing ")" or "=" leaves the parts after it empty. False
 // when the file cannot be opened.
 bool loadNrlRules(const std::string &path);
+bool loadNrlRules(const DataText &file);
 
 // Empties the exception table and reads "KEY=replacement[|anything]" lines
 // (upper-cased, cut to 255 characters; empty lines skipped), at most 15000

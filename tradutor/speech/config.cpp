@@ -36,24 +36,6 @@ std::string systemRoot(const std::string &iniFile) {
     return root;
 }
 
-// A leading "@" and every "@\" take the root. The search goes on after each
-// inserted root, so a root that itself holds "@\" is not expanded again.
-std::string substituteRoot(std::string value, const std::string &iniFile) {
-    size_t searchFrom = 0;
-    if (!value.empty() && value[0] == '@') {
-        const std::string root = systemRoot(iniFile);
-        value.replace(0, 1, root);
-        searchFrom = root.size();
-    }
-    for (size_t at = value.find("@\\", searchFrom); at != std::string::npos;
-         at = value.find("@\\", searchFrom)) {
-        const std::string root = systemRoot(iniFile);
-        value.replace(at, 1, root);
-        searchFrom = at + root.size();
-    }
-    return value;
-}
-
 int digitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -70,7 +52,23 @@ std::string readConfig(const std::string &section, const std::string &key) {
     const std::string iniFile = iniFileName();
     const std::string value = platform::profileString(iniFile, section.empty() ? "ZEBUNA" : section,
                                                       key, "", ValueCapacity);
-    return substituteRoot(value, iniFile);
+    return substituteRoot(value, [&] { return systemRoot(iniFile); });
+}
+
+std::string substituteRoot(std::string value, const std::function<std::string()> &root) {
+    size_t searchFrom = 0;
+    if (!value.empty() && value[0] == '@') {
+        const std::string text = root();
+        value.replace(0, 1, text);
+        searchFrom = text.size();
+    }
+    for (size_t at = value.find("@\\", searchFrom); at != std::string::npos;
+         at = value.find("@\\", searchFrom)) {
+        const std::string text = root();
+        value.replace(at, 1, text);
+        searchFrom = at + text.size();
+    }
+    return value;
 }
 
 std::optional<int32_t> parseConfigInteger(const std::string &text) {

@@ -3,10 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace speech {
+
+// A leading "@" and every "@\" of a value take the system root that `root`
+// gives. The search goes on after each inserted root, so a root that itself
+// holds "@\" is not expanded again.
+std::string substituteRoot(std::string value, const std::function<std::string()> &root);
 
 // A configuration integer: decimal, or hexadecimal after "$" or "0x",
 // optionally signed, leading blanks allowed. Nothing when the text is not
