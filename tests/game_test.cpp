@@ -303,3 +303,17 @@ TEST_F(GameTest, TitlePictureIsCentredThenHidden) {
 }
 
 } // namespace
+
+TEST_F(GameTest, WithoutASoundDeviceTheGameGoesOnInSilence) {
+    words("CASA\r\n");
+    const std::string keys = "asc"
+                             "n";
+    ASSERT_EQ(play(keys), 0);
+    const std::string withSound = test_support::textPrinted();
+    test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"), keys);
+    headless::setTimeOfDaySeed(0);
+    headless::setWaveFaults({platform::WaveNoDriver, 0, 0, 0});
+    EXPECT_EQ(test_support::exitCodeOf([] { game::runGame(); }), 0);
+    EXPECT_TRUE(test_support::soundsPlayed().empty());
+    EXPECT_EQ(test_support::textPrinted(), withSound);
+}

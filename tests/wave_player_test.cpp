@@ -392,3 +392,64 @@ TEST(CompressSpeech, SilentOrShortWindowsEndAndStayInTheBuffer) {
 }
 
 } // namespace
+
+// ---- a sound card that is missing, busy or failing ----
+
+TEST_F(WavePlayerTest, DeviceThatCannotOpenGivesItsErrorAtOnceAndSilence) {
+    for (const int32_t code :
+         {platform::WaveNoDriver, platform::WaveBadDeviceId, platform::WaveNoMem}) {
+        start();
+        headless::setWaveFaults({code, 0, 0, 0});
+        EXPECT_EQ(wave::playWaveFile(file("a.wav", test_support::wavOfMs(500))), code);
+        EXPECT_TRUE(sounds().empty()) << code;
+        EXPECT_EQ(headless::nowMs(), 0u) << "only a busy device is waited for";
+        EXPECT_EQ(wave::queuedCount(), 0);
+    }
+}
+
+TEST_F(WavePlayerTest, BusyDeviceIsTriedEvery100msAHundredTimes) {
+    headless::setWaveFaults({platform::WaveAllocated, 0, 0, 0});
+    EXPECT_EQ(wave::playWaveFile(file("a.wav", test_support::wavOfMs(500))),
+              platform::WaveAllocated);
+    EXPECT_EQ(headless::nowMs(), 9900u);
+    EXPECT_TRUE(sounds().empty());
+
+    start();
+    headless::setWaveFaults({platform::WaveAllocated, 3, 0, 0});
+    EXPECT_EQ(wave::playWaveFile(file("a.wav", test_support::wavOfMs(500))), 0);
+    ASSERT_EQ(sounds().size(), 1u);
+    EXPECT_NEAR(static_cast<double>(headless::nowMs()), 300 + 500, 1);
+}
+
+TEST_F(WavePlayerTest, BlocksThatFailToQueueAreDroppedAndTheirBuffersGivenBack) {
+    headless::setWaveFaults({0, 0, platform::WaveNoMem, 0});
+    const std::string longFile =
+        riff(chunk("fmt ", formatBody()) + chunk("data", samples(6 * wave::BlockSize)));
+    EXPECT_EQ(wave::playWaveFile(file("long.wav", longFile)), 0);
+    EXPECT_EQ(wave::queuedCount(), 0);
+    EXPECT_EQ(headless::nowMs(), 0u) << "nothing was queued, nothing is waited for";
+    headless::setWaveFaults({});
+    EXPECT_EQ(wave::playWaveFile(file("a.wav", test_support::wavOfMs(500))), 0);
+    ASSERT_EQ(sounds().size(), 2u);
+    EXPECT_EQ(sounds()[0].value, 0u) << "the dropped blocks never sounded";
+    EXPECT_NEAR(sounds()[1].value, 500, 1);
+}
+
+TEST_F(WavePlayerTest, UnprepareErrorsPrintTheirTextAndWaitForEnter) {
+    const std::pair<int32_t, std::string> cases[] = {
+        {platform::WaveInvalidHandle, "Specified device handle is invalid."},
+        {platform::WaveNoDriver, "No device driver is present."},
+        {platform::WaveNoMem, "Unable to allocate or lock memory."},
+        {platform::WaveStillPlaying,
+         "The data block pointed to by the pwh parameter is still in queue"},
+        {99, ""},
+    };
+    for (const auto &[code, text] : cases) {
+        start("{ENTER}");
+        headless::setWaveFaults({0, 0, 0, code});
+        EXPECT_EQ(wave::playWaveFile(file("a.wav", test_support::wavOfMs(500))), 0);
+        EXPECT_EQ(test_support::textPrinted(), text + "\r\n") << code;
+        EXPECT_TRUE(headless::keyScriptExhausted()) << "Enter was waited for";
+        EXPECT_EQ(wave::queuedCount(), 0) << "the block is released in any case";
+    }
+}

@@ -46,6 +46,18 @@ uint64_t nowMs();
 // scripted device or engine reporting back later).
 void postMessageAt(uint64_t atMs, const platform::Message &message);
 
+// Faults of the wave device, for tests of a sound card that is missing,
+// busy or failing: a non-zero code is the result waveOpen, waveWrite or
+// waveUnprepare gives instead of success. The first `failingOpens` opens
+// fail (0: every one). Cleared by reset().
+struct WaveFaults {
+    int32_t open = 0;
+    uint32_t failingOpens = 0;
+    int32_t write = 0;
+    int32_t unprepare = 0;
+};
+void setWaveFaults(const WaveFaults &faults);
+
 // Seeds the clock's time of day so that a program seeding itself from the
 // clock gets exactly this value (((h * 60 + m) * 60 + s) * 1000 + ms).
 void setTimeOfDaySeed(uint32_t value);

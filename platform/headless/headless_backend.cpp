@@ -52,6 +52,8 @@ struct State {
     bool captureAudio = false;
     std::vector<std::vector<uint8_t>> capturedBlocks;
     std::vector<headless::TimedBlock> timedBlocks;
+    headless::WaveFaults waveFaults;
+    uint32_t failedOpens = 0;
 };
 
 State state;
@@ -346,6 +348,12 @@ TimeOfDay utcTimeOfDay() {
 }
 
 int32_t waveOpen(const WaveFormat &format) {
+    const headless::WaveFaults &faults = state.waveFaults;
+    if (faults.open != WaveOk &&
+        (faults.failingOpens == 0 || state.failedOpens < faults.failingOpens)) {
+        ++state.failedOpens;
+        return faults.open;
+    }
     state.deviceOpen = true;
     state.format = format;
     state.audioEndUs = state.clockUs;
@@ -355,6 +363,8 @@ int32_t waveOpen(const WaveFormat &format) {
 int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
     if (!state.deviceOpen)
         return WaveInvalidHandle;
+    if (state.waveFaults.write != WaveOk)
+        return state.waveFaults.write;
     const uint64_t startUs = std::max(state.clockUs, state.audioEndUs);
     if (state.captureAudio) {
         state.capturedBlocks.emplace_back(data, data + length);
@@ -376,7 +386,7 @@ int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
 }
 
 int32_t waveUnprepare(uint32_t) {
-    return WaveOk;
+    return state.waveFaults.unprepare;
 }
 
 void waveReset() {
@@ -469,6 +479,10 @@ bool keyScriptExhausted() {
 }
 void setCloseWhenScriptEnds(bool on) {
     state.closeWhenScriptEnds = on;
+}
+void setWaveFaults(const WaveFaults &faults) {
+    state.waveFaults = faults;
+    state.failedOpens = 0;
 }
 uint64_t nowMs() {
     return state.clockUs / 1000;
