@@ -35,6 +35,7 @@
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
 #include "platform/host_settings.h"
+#include "tools/wavconv/atomic_output.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 #include "tradutor/diphone/native_voice.h"
@@ -50,6 +51,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -286,8 +288,13 @@ int printQueloLines(const Options &options) {
 // Speaks through the speech-server dispatcher as the game does, or has the
 // engine write its output file.
 int speakWithQuelo(const Options &options) {
-    if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"), options.wavPath,
-                              servers::ServerKindQuelo)) {
+    // The engine writes the file as it speaks: under a temporary name, put
+    // in place only when every write succeeded.
+    std::optional<wavkit::AtomicOutput> output;
+    if (!options.wavPath.empty())
+        output.emplace(options.wavPath);
+    if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"),
+                              output ? output->writePath() : std::string(), servers::ServerKindQuelo)) {
         std::fprintf(stderr, "zebfala: the built-in engine could not start%s%s\n",
                      quelo::queloErrorText().empty() ? "" : ": ",
                      platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
@@ -299,12 +306,22 @@ int speakWithQuelo(const Options &options) {
     while (servers::serverBusy(0))
         console::delayMs(10);
     servers::serverClose();
-    if (!options.wavPath.empty())
+    std::string error;
+    if (output) {
+        if (!quelo::queloOutputComplete()) {
+            std::fprintf(stderr, "zebfala: %s: could not be written whole (disk full?)\n",
+                         options.wavPath.c_str());
+            return 1;
+        }
+        if (!output->commit(error)) {
+            std::fprintf(stderr, "zebfala: %s\n", error.c_str());
+            return 1;
+        }
         return 0;
+    }
     auto blocks = headless::capturedTimedAudio();
     for (auto &block : blocks)
         block.startUs -= startUs;
-    std::string error;
     if (!deliver(layOut(blocks, headless::nowMs() * 1000 - startUs), "", error)) {
         std::fprintf(stderr, "zebfala: %s\n", error.c_str());
         return 1;

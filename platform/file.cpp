@@ -41,11 +41,16 @@ bool File::open(const std::string &path, const char *mode) {
     return true;
 }
 
-void File::close() {
-    if (handle_) {
-        std::fclose(handle_);
-        handle_ = nullptr;
-    }
+bool File::close() {
+    if (!handle_)
+        return true;
+    const bool flushed = std::fclose(handle_) == 0;
+    handle_ = nullptr;
+    return flushed;
+}
+
+bool File::good() const {
+    return handle_ && !std::ferror(handle_);
 }
 
 size_t File::read(void *buffer, size_t count) {

@@ -20,8 +20,11 @@ public:
 
     // Opens a path of the program (Windows form or native). Mode "rb" or "wb".
     bool open(const std::string &path, const char *mode = "rb");
-    void close();
+    // False when what was written could not be flushed to the file.
+    bool close();
     bool isOpen() const { return handle_ != nullptr; }
+    // Open, and no read or write has failed on it.
+    bool good() const;
 
     // Reads up to count bytes; returns the number read.
     size_t read(void *buffer, size_t count);

@@ -1,5 +1,7 @@
 #include "tools/wavconv/wav_io.h"
 
+#include "tools/wavconv/atomic_output.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -183,28 +185,20 @@ bool readFileBytes(const std::string &path, std::vector<uint8_t> &out, std::stri
 
 bool writeFileAtomically(const std::string &path, std::span<const uint8_t> bytes,
                          std::string &error) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            error = temporary + ": write error";
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    // std::filesystem::rename replaces an existing file on every system;
-    // std::rename does not on Windows.
-    std::error_code failure;
-    std::filesystem::rename(temporary, path, failure);
-    if (failure) {
-        error = path + ": " + failure.message();
-        std::remove(temporary.c_str());
+    AtomicOutput output(path);
+    std::FILE *file = std::fopen(output.writePath().c_str(), "wb");
+    if (!file) {
+        error = path + ": " + std::strerror(errno);
         return false;
     }
-    return true;
+    const bool written =
+        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    const int writeError = errno;
+    if (std::fclose(file) != 0 || !written) {
+        error = path + ": " + std::strerror(written ? errno : writeError);
+        return false;
+    }
+    return output.commit(error);
 }
 
 } // namespace wavkit

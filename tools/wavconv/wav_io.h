@@ -36,8 +36,8 @@ std::vector<uint8_t> encodeWav(const Sound &sound, uint16_t bits);
 
 // Whole-file helpers; false with a message in error when the file system fails.
 bool readFileBytes(const std::string &path, std::vector<uint8_t> &out, std::string &error);
-// Writes through a temporary file renamed into place, so a failed run never
-// leaves a partial file under the final name.
+// Writes through a temporary file renamed into place (AtomicOutput), so a
+// failed run never leaves a partial file under the final name.
 bool writeFileAtomically(const std::string &path, std::span<const uint8_t> bytes,
                          std::string &error);
 

@@ -24,6 +24,7 @@ struct Engine {
     double pitchFactor = 1.0;
     double durationFactor = 1.0;
     platform::File output;
+    bool outputComplete = false; // every write to the output file, its header last, succeeded
     bool ready = false;
 };
 
@@ -69,14 +70,19 @@ bool openOutputFile() {
 }
 
 // The header rewritten with the length of everything appended after it.
-void finishOutputFile() {
-    engine.output.close();
+// The file is complete when every write to it succeeded, this one too.
+bool finishOutputFile() {
+    const bool appended = engine.output.good();
+    if (!engine.output.close() || !appended)
+        return false;
     platform::File file;
     if (!file.open(engine.outputFileName, "r+b"))
-        return;
+        return false;
     const int64_t size = file.size();
-    if (size >= static_cast<int64_t>(wave::HeaderSize) && file.seek(0))
-        writeHeader(file, static_cast<uint32_t>(size - static_cast<int64_t>(wave::HeaderSize)));
+    return size >= static_cast<int64_t>(wave::HeaderSize) && file.seek(0) &&
+           writeHeader(file,
+                       static_cast<uint32_t>(size - static_cast<int64_t>(wave::HeaderSize))) &&
+           file.close();
 }
 
 bool isBlankOrControl(char c) {
@@ -224,14 +230,17 @@ void queloStop() {
 }
 
 void queloClose() {
-    if (engine.writingToFile)
-        finishOutputFile();
+    engine.outputComplete = engine.writingToFile && finishOutputFile();
     engine.writingToFile = false;
     engine.ready = false;
     freeNrlRules();
     freeDiphoneList();
     closeMbrola();
     unloadMbrola();
+}
+
+bool queloOutputComplete() {
+    return engine.outputComplete;
 }
 
 const std::string &queloErrorText() {

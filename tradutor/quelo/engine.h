@@ -24,6 +24,9 @@ bool queloSpeak(const std::string &text);
 bool queloIsPlaying();
 void queloStop();
 void queloClose();
+// After queloClose: whether the output file was written whole (every
+// sample, and its header at the end). False when no file was written.
+bool queloOutputComplete();
 // The message of the last initialisation step that failed.
 const std::string &queloErrorText();
 
