@@ -294,7 +294,8 @@ int speakWithQuelo(const Options &options) {
     if (!options.wavPath.empty())
         output.emplace(options.wavPath);
     if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"),
-                              output ? output->writePath() : std::string(), servers::ServerKindQuelo)) {
+                              output ? output->writePath() : std::string(),
+                              servers::ServerKindQuelo)) {
         std::fprintf(stderr, "zebfala: the built-in engine could not start%s%s\n",
                      quelo::queloErrorText().empty() ? "" : ": ",
                      platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
