@@ -23,13 +23,15 @@
 //                                         lists the server's voices, one a
 //                                         line: its VOZ number, name, language
 //
-// TEXT is UTF-8 and is converted to Windows-1252. With -w the text is
+// TEXT is UTF-8 and is converted to Windows-1252; "-" reads it from the
+// standard input (a text too long for the command line). With -w the text is
 // spoken the way the program speaks free text (number words, letter
 // recordings, synthesized chunks, pauses and clicks); every block written to
 // the wave device is laid out at the virtual time it starts to sound, and
-// the whole is written as one 16-bit mono 22050 Hz WAV file. Without -w the
+// the whole is written, as it comes, as one 16-bit mono 22050 Hz WAV file. Without -w the
 // same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
+#include "app/sound_layout.h"
 #include "console/console.h"
 #include "game/start_report.h"
 #include "platform/cp1252.h"
@@ -51,7 +53,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
+#include <span>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -179,49 +184,14 @@ bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
         error = i == argc ? "no text given" : "give the text as one argument";
         return false;
     }
-    options.text = platform::utf8ToCp1252(argv[i]);
+    if (std::string_view(argv[i]) == "-") {
+        std::ostringstream in;
+        in << std::cin.rdbuf();
+        options.text = platform::utf8ToCp1252(in.str());
+    } else {
+        options.text = platform::utf8ToCp1252(argv[i]);
+    }
     return true;
-}
-
-// Samples of one block as mono -1..1 at the block's own rate.
-std::vector<float> blockSamples(const headless::TimedBlock &block) {
-    const size_t bytesPerSample = block.format.bits == 16 ? 2 : 1;
-    const size_t channels = block.format.channels == 0 ? 1 : block.format.channels;
-    const size_t frames = block.bytes.size() / (bytesPerSample * channels);
-    std::vector<float> samples(frames);
-    for (size_t frame = 0; frame < frames; ++frame) {
-        float sum = 0.0f;
-        for (size_t channel = 0; channel < channels; ++channel) {
-            const size_t at = (frame * channels + channel) * bytesPerSample;
-            if (bytesPerSample == 2) {
-                const auto value = static_cast<int16_t>(block.bytes[at] | block.bytes[at + 1] << 8);
-                sum += static_cast<float>(value) / 32768.0f;
-            } else {
-                sum += (static_cast<float>(block.bytes[at]) - 128.0f) / 128.0f;
-            }
-        }
-        samples[frame] = sum / static_cast<float>(channels);
-    }
-    return samples;
-}
-
-// Every captured block at its start time, mixed into one sound that lasts
-// until endUs at least.
-wavkit::Sound layOut(const std::vector<headless::TimedBlock> &blocks, uint64_t endUs) {
-    wavkit::Sound sound;
-    sound.rate = kOutputRate;
-    sound.samples.resize(static_cast<size_t>(endUs * kOutputRate / 1000000));
-    for (const auto &block : blocks) {
-        const auto samples = wavkit::resample(blockSamples(block), block.format.rate, kOutputRate);
-        const auto start = static_cast<size_t>(block.startUs * kOutputRate / 1000000);
-        if (sound.samples.size() < start + samples.size()) {
-            sound.samples.resize(start + samples.size());
-        }
-        for (size_t i = 0; i < samples.size(); ++i) {
-            sound.samples[start + i] += samples[i];
-        }
-    }
-    return sound;
 }
 
 // The program's own messages (a voice that cannot start) go to the headless
@@ -234,28 +204,45 @@ void printTranscriptText() {
     }
 }
 
-// Speaks the text the way the program speaks free text, in virtual time,
-// and lays what the device was given out as one sound.
-wavkit::Sound renderSpeech(const std::string &text) {
-    headless::setAudioCapture(true);
+// What the wave device is given while `speak` runs, laid out in time and
+// handed to `sink` as it comes.
+template <typename Speak> void render(Speak speak, const zebfala::SoundLayout::Sink &sink) {
+    zebfala::SoundLayout layout(kOutputRate, sink);
     const uint64_t startUs = headless::nowMs() * 1000;
-    speech::speakText(text);
-    speech::waitWhileSpeaking();
-    auto blocks = headless::capturedTimedAudio();
-    for (auto &block : blocks)
-        block.startUs -= startUs;
-    return layOut(blocks, headless::nowMs() * 1000 - startUs);
+    headless::setAudioSink([&](const headless::TimedBlock &block) { layout.add(block, startUs); });
+    speak();
+    headless::setAudioSink({});
+    layout.finish(headless::nowMs() * 1000 - startUs);
 }
 
-// Writes the sound to the WAV file, or plays it when no file is named.
-bool deliver(const wavkit::Sound &sound, const std::string &wavPath, std::string &error) {
-    if (!wavPath.empty())
-        return wavkit::writeFileAtomically(wavPath, wavkit::encodeWav(sound, 16), error);
+// Speaks the text the way the program speaks free text, in virtual time.
+void speakFreeText(const std::string &text) {
+    speech::speakText(text);
+    speech::waitWhileSpeaking();
+}
+
+// Writes what `speak` plays into the WAV file as it is played, so that a
+// text of any length is written in bounded memory; the file is put in place
+// only when every write succeeded.
+template <typename Speak>
+bool writeSpeech(Speak speak, const std::string &path, std::string &error) {
+    wavkit::AtomicOutput output(path);
+    zebfala::WavStream stream(output.writePath(), kOutputRate);
+    render(speak, [&](std::span<const float> samples) { stream.write(samples); });
+    return stream.finish(error) && output.commit(error);
+}
+
+// Plays what `speak` plays through the sound device, rendered first.
+template <typename Speak> bool playSpeech(Speak speak, std::string &error) {
+    std::vector<float> sound;
+    render(speak, [&](std::span<const float> samples) {
+        sound.insert(sound.end(), samples.begin(), samples.end());
+    });
 #ifdef ZEB_HAVE_PCM_PLAYER
-    std::vector<int16_t> samples(sound.samples.size());
+    std::vector<int16_t> samples(sound.size());
     for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int16_t>(std::clamp(sound.samples[i], -1.0f, 1.0f) * 32767.0f);
-    return pcm_player::playAndWait(samples, sound.rate, error);
+        samples[i] = static_cast<int16_t>(std::clamp(sound[i], -1.0f, 1.0f) * 32767.0f);
+    return pcm_player::playAndWait(samples, kOutputRate, error);
 #else
     error = "this build has no sound device: use -w";
     return false;
@@ -301,14 +288,15 @@ int speakWithQuelo(const Options &options) {
                      platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
         return 1;
     }
-    headless::setAudioCapture(true);
-    const uint64_t startUs = headless::nowMs() * 1000;
-    servers::serverSpeak(options.text);
-    while (servers::serverBusy(0))
-        console::delayMs(10);
-    servers::serverClose();
+    const auto speak = [&] {
+        servers::serverSpeak(options.text);
+        while (servers::serverBusy(0))
+            console::delayMs(10);
+        servers::serverClose();
+    };
     std::string error;
     if (output) {
+        speak();
         if (!quelo::queloOutputComplete()) {
             std::fprintf(stderr, "zebfala: %s: could not be written whole (disk full?)\n",
                          options.wavPath.c_str());
@@ -320,10 +308,7 @@ int speakWithQuelo(const Options &options) {
         }
         return 0;
     }
-    auto blocks = headless::capturedTimedAudio();
-    for (auto &block : blocks)
-        block.startUs -= startUs;
-    if (!deliver(layOut(blocks, headless::nowMs() * 1000 - startUs), "", error)) {
+    if (!playSpeech(speak, error)) {
         std::fprintf(stderr, "zebfala: %s\n", error.c_str());
         return 1;
     }
@@ -409,8 +394,9 @@ int main(int argc, char **argv) {
             std::printf("%s\n",
                         platform::cp1252ToUtf8(diphone::translateText(options.text)).c_str());
         } else {
-            const auto sound = renderSpeech(options.text);
-            if (!deliver(sound, options.wavPath, error)) {
+            const auto speak = [&] { speakFreeText(options.text); };
+            if (!(options.wavPath.empty() ? playSpeech(speak, error)
+                                          : writeSpeech(speak, options.wavPath, error))) {
                 std::fprintf(stderr, "zebfala: %s\n", error.c_str());
                 return 1;
             }

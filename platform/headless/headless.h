@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,5 +93,11 @@ struct TimedBlock {
     std::vector<uint8_t> bytes;
 };
 const std::vector<TimedBlock> &capturedTimedAudio();
+
+// Hands every block written to the wave device to `sink` as it is written,
+// instead of keeping it, so that a sound of any length costs one block of
+// memory. An empty sink ends it; reset() too.
+using AudioSink = std::function<void(const TimedBlock &)>;
+void setAudioSink(AudioSink sink);
 
 } // namespace headless

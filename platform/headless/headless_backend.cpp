@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <utility>
 #include <mutex>
 #include <thread>
 
@@ -52,6 +53,7 @@ struct State {
     bool captureAudio = false;
     std::vector<std::vector<uint8_t>> capturedBlocks;
     std::vector<headless::TimedBlock> timedBlocks;
+    headless::AudioSink audioSink;
     headless::WaveFaults waveFaults;
     uint32_t failedOpens = 0;
 };
@@ -366,7 +368,9 @@ int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
     if (state.waveFaults.write != WaveOk)
         return state.waveFaults.write;
     const uint64_t startUs = std::max(state.clockUs, state.audioEndUs);
-    if (state.captureAudio) {
+    if (state.audioSink) {
+        state.audioSink({startUs, state.format, {data, data + length}});
+    } else if (state.captureAudio) {
         state.capturedBlocks.emplace_back(data, data + length);
         state.timedBlocks.push_back({startUs, state.format, {data, data + length}});
     }
@@ -511,6 +515,10 @@ const std::vector<std::vector<uint8_t>> &capturedAudio() {
 
 const std::vector<TimedBlock> &capturedTimedAudio() {
     return state.timedBlocks;
+}
+
+void setAudioSink(AudioSink sink) {
+    state.audioSink = std::move(sink);
 }
 
 } // namespace headless

@@ -147,25 +147,29 @@ std::optional<Sound> decodeWav(std::span<const uint8_t> image, std::string &erro
     return std::nullopt;
 }
 
+void appendSamples(std::vector<uint8_t> &out, std::span<const float> samples, uint16_t bits) {
+    out.reserve(out.size() + samples.size() * (bits / 8u));
+    for (float sample : samples) {
+        // The same scale as decodeSample, so that a round trip keeps the level.
+        const float clamped = std::clamp(sample, -1.0f, 1.0f);
+        if (bits == 8) {
+            const long value = std::min(255L, 128 + std::lround(clamped * 128.0f));
+            out.push_back(static_cast<uint8_t>(value));
+        } else {
+            const long value = std::min(32767L, std::lround(clamped * 32768.0f));
+            const auto word = static_cast<uint16_t>(static_cast<int16_t>(value));
+            out.push_back(static_cast<uint8_t>(word & 0xFF));
+            out.push_back(static_cast<uint8_t>(word >> 8));
+        }
+    }
+}
+
 std::vector<uint8_t> encodeWav(const Sound &sound, uint16_t bits) {
     const size_t sampleBytes = bits / 8u;
     const auto dataBytes = static_cast<uint32_t>(sound.samples.size() * sampleBytes);
     const auto header = makeWavHeader(dataBytes, sound.rate, 1, bits);
     std::vector<uint8_t> image(header.begin(), header.end());
-    image.reserve(header.size() + dataBytes);
-    for (float sample : sound.samples) {
-        // The same scale as decodeSample, so that a round trip keeps the level.
-        const float clamped = std::clamp(sample, -1.0f, 1.0f);
-        if (bits == 8) {
-            const long value = std::min(255L, 128 + std::lround(clamped * 128.0f));
-            image.push_back(static_cast<uint8_t>(value));
-        } else {
-            const long value = std::min(32767L, std::lround(clamped * 32768.0f));
-            const auto word = static_cast<uint16_t>(static_cast<int16_t>(value));
-            image.push_back(static_cast<uint8_t>(word & 0xFF));
-            image.push_back(static_cast<uint8_t>(word >> 8));
-        }
-    }
+    appendSamples(image, sound.samples, bits);
     return image;
 }
 

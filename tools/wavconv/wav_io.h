@@ -33,6 +33,8 @@ std::optional<Sound> decodeWav(std::span<const uint8_t> image, std::string &erro
 // Header plus samples, mono, 8-bit unsigned or 16-bit signed (bits 8 or 16).
 // Samples outside -1..1 are clamped.
 std::vector<uint8_t> encodeWav(const Sound &sound, uint16_t bits);
+// The sample bytes of encodeWav, appended to `out`.
+void appendSamples(std::vector<uint8_t> &out, std::span<const float> samples, uint16_t bits);
 
 // Whole-file helpers; false with a message in error when the file system fails.
 bool readFileBytes(const std::string &path, std::vector<uint8_t> &out, std::string &error);
