@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the fuzz harnesses of tests/fuzz with libFuzzer (clang, address and
-# undefined-behaviour sanitizers, leak detection):
+# Runs the fuzz harnesses of tests/fuzz with libFuzzer (clang, which it
+# installs, with the address and undefined-behaviour sanitizers and leak
+# detection):
 #
 #   scripts/fuzz.sh [NAME|all] [SECONDS]     all harnesses, 60 s each, by default
 #
@@ -28,16 +29,10 @@ if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 
-if ! command -v clang++ >/dev/null; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends clang
-fi
+scripts/setup.sh clang
 
 if [ ! -f "$ZEB_FUZZ_DATA/talvek/quelotts/zbr1" ]; then
   echo "fuzz.sh: no generated data in $ZEB_FUZZ_DATA; making it with the test build"
-  scripts/setup.sh
   cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug >/dev/null
   cmake --build build/test -j"$(nproc)" --target zeb_data
   ZEB_FUZZ_DATA=$PWD/build/test/share/galdrino
