@@ -4,7 +4,8 @@
 # are errors in both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+# A virtual display and the tools that type into it, for the SDL program's tests.
+scripts/setup.sh xvfb xdotool imagemagick
 jobs=$(nproc)
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DZEB_WERROR=ON >/dev/null

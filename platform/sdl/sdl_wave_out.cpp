@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace sdl_backend {
@@ -50,6 +51,7 @@ struct WaveOutState {
     // Main thread only. The devices are declared last so that they (and
     // their threads) go before the queue they read.
     bool handedOut = false; // between waveOpen and waveClose
+    bool openFailureReported = false;
     uint64_t uses = 0;
     DeviceSlot *playing = nullptr; // the one device not paused
     std::array<DeviceSlot, DeviceSlots> slots;
@@ -138,6 +140,15 @@ bool openSlot(DeviceSlot &slot, const platform::WaveFormat &format) {
     return slot.device.isOpen();
 }
 
+// The wave player takes a failed open as silence; whoever started the
+// program is told once why nothing is heard.
+void reportOpenFailure() {
+    if (state.openFailureReported)
+        return;
+    state.openFailureReported = true;
+    std::fprintf(stderr, "Sound device cannot be opened, playing silently: %s\n", SDL_GetError());
+}
+
 // Some systems (and SDL's dummy driver) allow one open device only.
 bool closeIdleSlots(const DeviceSlot *keep) {
     bool closed = false;
@@ -211,8 +222,10 @@ int32_t waveOpen(const WaveFormat &format) {
     DeviceSlot *slot = openSlotFor(format);
     if (slot == nullptr) {
         slot = &slotToReplace();
-        if (!openSlot(*slot, format) && (!closeIdleSlots(nullptr) || !openSlot(*slot, format)))
+        if (!openSlot(*slot, format) && (!closeIdleSlots(nullptr) || !openSlot(*slot, format))) {
+            reportOpenFailure();
             return WaveBadDeviceId;
+        }
     }
     slot->lastUse = ++state.uses;
     makePlaying(*slot);

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The SDL program when the sound fails it: SDL has no audio driver at all
+# (a driver name that does not exist), and a device that fails to open (SDL's
+# disk driver told to write where nothing can be written). The game goes on
+# in silence, as the wave player's open errors are silence, plays a short
+# round to its end with exit code 0, and says once why nothing is heard.
+#
+# Usage: audio_faults.sh PROGRAM OUT_DIR
+# Needs what smoke.sh needs (Xvfb, xdotool, ImageMagick); exits 77 (skipped)
+# without them.
+set -u
+if [ $# -ne 2 ]; then
+    echo "usage: $0 PROGRAM OUT_DIR" >&2
+    exit 2
+fi
+program=$1
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in Xvfb xdotool convert; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is missing (scripts/setup-windows.sh installs it)"
+        exit 77
+    fi
+done
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# play NAME MESSAGE [VAR=VALUE...]: a short game with the environment given,
+# which must end well and print MESSAGE.
+play() {
+    local name=$1 message=$2
+    shift 2
+    env "$@" SMOKE_KEY_GAP="${SMOKE_KEY_GAP:-8}" SMOKE_TIME_LIMIT=120 \
+        bash "$here/smoke.sh" "$program" "$out/$name" >"$out/$name.log" 2>&1 ||
+        fail "$name: the game did not go on to its end: $(tail -n 3 "$out/$name.log")"
+    grep -q "$message" "$out/$name/galdrino.log" ||
+        fail "$name: no '$message' in $out/$name/galdrino.log"
+}
+
+mkdir -p "$out"
+play no-driver "No sound output, playing silently" SDL_AUDIODRIVER=no-such-driver
+play device-fails "Sound device cannot be opened, playing silently" SDL_AUDIODRIVER=disk \
+    SDL_DISKAUDIOFILE=/nonexistent/directory/sound.raw
+
+[ $failures -eq 0 ] && echo "PASS: audio faults"
+exit $((failures > 0))
