@@ -50,6 +50,18 @@ bool engineNotificationsAwaited() {
     return active().notificationsAwaited();
 }
 
+bool pumpEngineQueue(uint32_t ms) {
+    return active().pumpQueue(ms);
+}
+
+HResult initializeComThread() {
+    return active().initializeComThread();
+}
+
+void uninitializeComThread() {
+    active().uninitializeComThread();
+}
+
 void setSpeechEngineStandIn(SpeechEngineHost *host) {
     standIn = host;
 }

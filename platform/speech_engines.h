@@ -207,6 +207,17 @@ void serveEngineNotifications();
 // True while an engine has accepted work whose notifications will come from
 // another thread, so that a wait with nothing queued must block for them.
 bool engineNotificationsAwaited();
+// For a backend that does not pump the thread's own message queue (the
+// headless one): serves that queue when the host's engines call back
+// through it (COM on Windows), first waiting at most `ms` for a message
+// when none is there, and returns true. False when they do not: their
+// notifications then come as EngineNotifyMessage.
+bool pumpEngineQueue(uint32_t ms);
+
+// COM for the calling thread (CoInitialize, CoUninitialize), which the
+// speech façade starts and ends; once each, however often they are called.
+HResult initializeComThread();
+void uninitializeComThread();
 
 // What one host's engines offer; the calls above go to the active one.
 class SpeechEngineHost {
@@ -223,6 +234,10 @@ public:
                                           std::unique_ptr<Sapi4Enum> &enumerator) = 0;
     virtual void serveNotifications() = 0;
     virtual bool notificationsAwaited() = 0;
+    virtual bool pumpQueue(uint32_t) { return false; }
+    // Hosts without COM have nothing to start.
+    virtual HResult initializeComThread() { return SOk; }
+    virtual void uninitializeComThread() {}
 };
 
 // A stand-in for the host's own engines (tests); nullptr gives them back.

@@ -81,7 +81,8 @@ void takeInbox() {
 
 // How long one blocking look for another thread's message lasts; the caller
 // looks again while an engine still awaits notifications.
-constexpr auto InboxWaitSlice = std::chrono::milliseconds(100);
+constexpr uint32_t InboxWaitSliceMs = 100;
+constexpr auto InboxWaitSlice = std::chrono::milliseconds(InboxWaitSliceMs);
 
 void waitForInbox() {
     std::unique_lock lock(inbox.mutex);
@@ -246,6 +247,7 @@ void showCaret() {}
 void destroyCaret() {}
 
 bool peekMessage(Message &out) {
+    pumpEngineQueue(0);
     takeInbox();
     releaseDue(state.clockUs);
     if (!state.queue.empty()) {
@@ -281,8 +283,11 @@ void waitMessage() {
     releaseDue(state.clockUs);
     if (anythingToCome())
         return;
-    // A real engine speaks in real time: its notifications are still to come.
+    // A real engine speaks in real time: its notifications are still to come,
+    // from another thread or through the host's own message queue.
     while (engineNotificationsAwaited()) {
+        if (pumpEngineQueue(InboxWaitSliceMs))
+            return; // what came was served there: the caller looks again
         waitForInbox();
         takeInbox();
         if (anythingToCome())

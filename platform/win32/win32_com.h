@@ -1,0 +1,92 @@
+// What the speech engines' COM wrappers of the Windows host share: an owned
+// interface pointer, BSTRs, GUIDs and text conversions, and the registry of
+// live engine objects the host serves notifications for.
+#pragma once
+
+#include "platform/speech_engines.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <string>
+#include <utility>
+
+namespace win32_speech {
+
+// One reference to a COM interface, released with the owner.
+template <typename T> class ComRef {
+public:
+    ComRef() = default;
+    explicit ComRef(T *taken) : p_(taken) {}
+    ~ComRef() { reset(); }
+    ComRef(const ComRef &) = delete;
+    ComRef &operator=(const ComRef &) = delete;
+    ComRef(ComRef &&other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComRef &operator=(ComRef &&other) noexcept {
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
+        return *this;
+    }
+    void reset() {
+        if (p_)
+            std::exchange(p_, nullptr)->Release();
+    }
+    T *get() const { return p_; }
+    T *operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // For an out parameter: whatever was held is released first.
+    T **out() {
+        reset();
+        return &p_;
+    }
+    void **outVoid() { return reinterpret_cast<void **>(out()); }
+
+private:
+    T *p_ = nullptr;
+};
+
+// A BSTR owned until destruction.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const std::u16string &text);
+    ~Bstr() { SysFreeString(s_); }
+    Bstr(const Bstr &) = delete;
+    Bstr &operator=(const Bstr &) = delete;
+    BSTR get() const { return s_; }
+    BSTR *out() {
+        SysFreeString(s_);
+        s_ = nullptr;
+        return &s_;
+    }
+    std::string utf8() const;
+
+private:
+    BSTR s_ = nullptr;
+};
+
+GUID toGuid(const platform::Guid &guid);
+platform::Guid fromGuid(const GUID &guid);
+
+std::u16string cp1252ToUtf16(const std::string &text);
+std::string utf16ToUtf8(const wchar_t *text, size_t length);
+// A string of the ANSI code page (what SAPI 4's ANSI interfaces give) in UTF-8.
+std::string ansiToUtf8(const char *text);
+
+// An engine object of this host while it lives: the host pumps the thread's
+// queue for the backends that do not while any exists, and the headless
+// backend blocks for its notifications while one awaits them.
+class LiveEngine {
+public:
+    LiveEngine();
+    virtual ~LiveEngine();
+    LiveEngine(const LiveEngine &) = delete;
+    LiveEngine &operator=(const LiveEngine &) = delete;
+    virtual bool awaitingNotifications() const = 0;
+};
+
+} // namespace win32_speech
