@@ -429,6 +429,8 @@ public:
     }
     void serveNotifications() override { serveDue(); }
     bool notificationsAwaited() override { return false; }
+    HResult initializeComThread() override { return logged("CoInitialize", SOk); }
+    void uninitializeComThread() override { log("CoUninitialize"); }
 };
 
 ScriptedHost host;

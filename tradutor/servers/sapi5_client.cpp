@@ -144,6 +144,10 @@ std::vector<ServerVoice> sapi5Voices(Sapi5Class variant) {
 void sapi5Close(Sapi5Class variant) {
     while (sapi5Busy(variant))
         console::delayMs(ClosePollMs);
+    sapi5Release(variant);
+}
+
+void sapi5Release(Sapi5Class variant) {
     variantOf(variant) = Variant{};
 }
 

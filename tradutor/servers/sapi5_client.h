@@ -22,6 +22,8 @@ bool sapi5Busy(Sapi5Class variant);
 // False when the purge was sent, true when it failed.
 bool sapi5Stop(Sapi5Class variant);
 void sapi5Close(Sapi5Class variant);
+// Releases the variant's voice at once, whether it speaks or not.
+void sapi5Release(Sapi5Class variant);
 
 // The installed voices of the variant's class, in the order VOZ counts them:
 // each one's description and language.

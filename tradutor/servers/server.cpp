@@ -53,6 +53,12 @@ void moduleStart() {
     readQueloFileSet();
 }
 
+void moduleEnd() {
+    sapi4Close();
+    sapi5Release(Sapi5Class::Standard);
+    sapi5Release(Sapi5Class::Second);
+}
+
 bool serverStart(int32_t voice, int32_t rate, int32_t pitch, const std::string &outputFile,
                  int32_t kind) {
     serverKind = kind;

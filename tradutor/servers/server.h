@@ -18,6 +18,9 @@ constexpr int32_t ServerKindSapi5Second = 54;
 
 // Reads the built-in engine's file set; runs before the façade's start.
 void moduleStart();
+// Releases the SAPI clients' engine objects, speaking or not; runs before
+// the façade's end, which ends COM.
+void moduleEnd();
 
 // Starts the server of `kind`; false when it cannot be started, after which
 // the other operations must not be used. An empty output file speaks to the

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "platform/platform.h"
+#include "platform/speech_engines.h"
 #include "tradutor/diphone/native_voice.h"
 #include "tradutor/servers/server.h"
 #include "tradutor/speech/config.h"
@@ -101,12 +102,17 @@ int32_t serverRateFor(int32_t rate, int32_t kind) {
 }
 
 void moduleStart() {
+    platform::initializeComThread();
     auto &s = facade();
     s = detail::FacadeState{};
     buildClick();
     s.startDir = platform::currentDirectory();
     if (!s.startDir.empty() && s.startDir.back() == '\\')
         s.startDir.pop_back();
+}
+
+void moduleEnd() {
+    platform::uninitializeComThread();
 }
 
 void initSpeech(int32_t speed, const std::string &soundDir) {

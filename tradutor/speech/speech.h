@@ -7,7 +7,10 @@
 
 namespace speech {
 
+// Starts COM for the program's thread (the SAPI engines need it) and the
+// façade's own state; moduleEnd ends COM again.
 void moduleStart();
+void moduleEnd();
 
 // Value of section/key of ZEBUNA.INI with "@" resolved to the system root.
 std::string readConfig(const std::string &section, const std::string &key);
