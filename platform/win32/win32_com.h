@@ -87,6 +87,8 @@ public:
     LiveEngine(const LiveEngine &) = delete;
     LiveEngine &operator=(const LiveEngine &) = delete;
     virtual bool awaitingNotifications() const = 0;
+    // An event the engine sets once done, which ends a wait for it early.
+    virtual HANDLE doneEvent() const { return nullptr; }
 };
 
 } // namespace win32_speech

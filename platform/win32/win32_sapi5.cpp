@@ -84,7 +84,7 @@ std::string languageTag(const std::string &lcids) {
 class Token final : public platform::Sapi5Token {
 public:
     explicit Token(ComRef<ISpeechObjectToken> token) : token_(std::move(token)) {}
-    HResult getDescription(std::string &description) const {
+    HResult getDescription(std::string &description) const override {
         Bstr text;
         const HRESULT result = token_->GetDescription(0, text.out());
         if (SUCCEEDED(result))
@@ -92,7 +92,7 @@ public:
         return result;
     }
     // "Language" as a language tag; any other attribute as the token has it.
-    HResult getAttribute(const std::string &name, std::string &value) const {
+    HResult getAttribute(const std::string &name, std::string &value) const override {
         const Bstr attribute(cp1252ToUtf16(name));
         Bstr text;
         const HRESULT result = token_->GetAttribute(attribute.get(), text.out());
@@ -131,6 +131,7 @@ private:
 class CompleteEvent final : public platform::EngineEvent {
 public:
     void setHandle(HANDLE handle) { handle_ = handle; }
+    HANDLE handle() const { return handle_; }
     bool set() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }
     uint32_t wait(uint32_t ms) override { return WaitForSingleObject(handle_, ms); }
 
@@ -199,7 +200,11 @@ public:
         event = &completion_;
         return result;
     }
-    bool awaitingNotifications() const override { return false; }
+    // While it speaks: a backend that waits for the engines waits for its end.
+    bool awaitingNotifications() const override {
+        return completion_.handle() && !completion_.set();
+    }
+    HANDLE doneEvent() const override { return completion_.handle(); }
 
 private:
     ComRef<ISpeechVoice> voice_;

@@ -119,8 +119,15 @@ public:
         if (hostState().live.empty())
             return false;
         MSG msg;
-        if (ms > 0 && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+        if (ms > 0 && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            std::vector<HANDLE> done;
+            for (const auto *engine : hostState().live)
+                if (engine->awaitingNotifications() && engine->doneEvent() &&
+                    done.size() < MAXIMUM_WAIT_OBJECTS - 1)
+                    done.push_back(engine->doneEvent());
+            MsgWaitForMultipleObjects(static_cast<DWORD>(done.size()), done.data(), FALSE, ms,
+                                      QS_ALLINPUT);
+        }
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
