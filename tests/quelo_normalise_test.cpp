@@ -325,8 +325,7 @@ TEST_F(QueloNormalise, AnyBytesLongWordsAndLongNumbers) {
 
 // The shipped abbreviations file, beside the sources.
 std::string shippedAbbreviations() {
-    const std::string source = __FILE__;
-    return source.substr(0, source.rfind("/tests/")) + "/data/quelo/portug.abr";
+    return ZEB_SOURCE_DIR "/data/quelo/portug.abr";
 }
 
 TEST(QueloShippedAbbreviations, ExpandTheCommonOnes) {
