@@ -8,14 +8,17 @@
 #   4. files the Windows programs write are byte-identical to the Linux
 #      build's: zebfala's WAV of the native voice and of the built-in engine,
 #      and the headless game's transcript;
-#   5. a short game in galdrino.exe, typed with xdotool, to the play-again
+#   5. the SAPI clients through real COM, with stand-in engines of our own
+#      (scripts/wine_sapi_checks.sh);
+#   6. a short game in galdrino.exe, typed with xdotool, to the play-again
 #      question, answered "n"; a screenshot is checked for the 80 x 25 text
 #      grid (gallows in blue from column 50, dialogue at the left), and the
 #      sound the game sent to waveOut is captured through an ALSA file device;
-#   6. the uninstaller removes what the installer copied and keeps the
+#      the word is read by the SAPI 4 stand-in, through the window's pumps;
+#   7. the uninstaller removes what the installer copied and keeps the
 #      player's ZEBUNA.INI and own files; installing again keeps that
 #      ZEBUNA.INI;
-#   7. INSTALAR.BAT, the zip's installer, installs the distribution again.
+#   8. INSTALAR.BAT, the zip's installer, installs the distribution again.
 # Artifacts (screenshot, logs, captured sound) are left in build/wine-checks/.
 #
 # Build directories as in scripts/windows-dist.sh: ZEB_WIN_BUILD (default
@@ -57,6 +60,7 @@ cleanup() {
 trap cleanup EXIT
 
 . scripts/wait_for.sh
+. scripts/wine_sapi_checks.sh
 
 check_started=0
 begin() {
@@ -359,7 +363,10 @@ start_wine
 unit_tests
 install_distribution
 same_files
+sapi_checks
+sapi_window_setup
 game
+sapi_window_verify
 uninstall
 batch_installer
 echo "wine-checks: all passed in $((SECONDS - all_started)) s"
