@@ -317,7 +317,8 @@ sapi_refusals() {
 # stand-in: its notifications come through galdrino.exe's own pumps.
 sapi_window_setup() {
     cp "$sapi_installed_ini" "$sapi_dir/installed.ini"
-    sapi_ini "$sapi_installed_ini" 4 1 0 0
+    sapi_ini "$sapi_dir/window.ini" 4 1 0 0
+    cp "$sapi_dir/window.ini" "$sapi_installed_ini"
     rm -f "$sapi_dir/window.log"
     export ZEB_STANDIN_LOG="Z:$sapi_dir/window.log"
 }
