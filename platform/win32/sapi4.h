@@ -6,6 +6,8 @@
 // passed by value.
 #pragma once
 
+#include "platform/win32/win32_guid.h"
+
 #include <windows.h>
 
 #include <objbase.h>
@@ -54,27 +56,19 @@ struct TTSMOUTH {
         bTonguePosn, bLipTension;
 };
 
-// {CB96B400-C743-11CD-80E5-00AA003E4B50}
-constexpr GUID CLSID_MMAudioDest{
-    0xCB96B400, 0xC743, 0x11CD, {0x80, 0xE5, 0x00, 0xAA, 0x00, 0x3E, 0x4B, 0x50}};
-// {B68AD320-C743-11CD-80E5-00AA003E4B50}
-constexpr GUID IID_IAudioMultiMediaDevice{
-    0xB68AD320, 0xC743, 0x11CD, {0x80, 0xE5, 0x00, 0xAA, 0x00, 0x3E, 0x4B, 0x50}};
-// {D67C0280-C743-11CD-80E5-00AA003E4B50}
-constexpr GUID CLSID_TTSEnumerator{
-    0xD67C0280, 0xC743, 0x11CD, {0x80, 0xE5, 0x00, 0xAA, 0x00, 0x3E, 0x4B, 0x50}};
-// {05EB6C6D-DBAB-11CD-B3CA-00AA0047BA4F}
-constexpr GUID IID_ITTSEnumA{
-    0x05EB6C6D, 0xDBAB, 0x11CD, {0xB3, 0xCA, 0x00, 0xAA, 0x00, 0x47, 0xBA, 0x4F}};
-// {05EB6C6F-DBAB-11CD-B3CA-00AA0047BA4F}
-constexpr GUID IID_ITTSNotifySinkA{
-    0x05EB6C6F, 0xDBAB, 0x11CD, {0xB3, 0xCA, 0x00, 0xAA, 0x00, 0x47, 0xBA, 0x4F}};
-// {E4963D40-C743-11CD-80E5-00AA003E4B50}
-constexpr GUID IID_ITTSBufNotifySink{
-    0xE4963D40, 0xC743, 0x11CD, {0x80, 0xE5, 0x00, 0xAA, 0x00, 0x3E, 0x4B, 0x50}};
-// {0FD6E2A1-E77D-11CD-B3CA-00AA0047BA4F}
-constexpr GUID IID_ITTSAttributesA{
-    0x0FD6E2A1, 0xE77D, 0x11CD, {0xB3, 0xCA, 0x00, 0xAA, 0x00, 0x47, 0xBA, 0x4F}};
+// The identifiers, from the engines' table.
+constexpr GUID CLSID_MMAudioDest = win32_speech::windowsGuid(platform::guids::MMAudioDestClass);
+constexpr GUID IID_IAudioMultiMediaDevice =
+    win32_speech::windowsGuid(platform::guids::AudioMultiMediaDeviceInterface);
+constexpr GUID CLSID_TTSEnumerator = win32_speech::windowsGuid(platform::guids::TTSEnumeratorClass);
+constexpr GUID IID_ITTSEnumA = win32_speech::windowsGuid(platform::guids::TTSEnumInterface);
+constexpr GUID IID_ITTSNotifySinkA =
+    win32_speech::windowsGuid(platform::guids::TTSNotifySinkInterface);
+constexpr GUID IID_ITTSBufNotifySink =
+    win32_speech::windowsGuid(platform::guids::TTSBufNotifySinkInterface);
+constexpr GUID IID_ITTSAttributesA =
+    win32_speech::windowsGuid(platform::guids::TTSAttributesInterface);
+
 struct ITTSCentralA;
 
 struct ITTSEnumA : IUnknown {

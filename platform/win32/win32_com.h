@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/speech_engines.h"
+#include "platform/win32/win32_guid.h"
 
 #include <windows.h>
 
@@ -68,9 +69,6 @@ public:
 private:
     BSTR s_ = nullptr;
 };
-
-GUID toGuid(const platform::Guid &guid);
-platform::Guid fromGuid(const GUID &guid);
 
 std::u16string cp1252ToUtf16(const std::string &text);
 std::string utf16ToUtf8(const wchar_t *text, size_t length);

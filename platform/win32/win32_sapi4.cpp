@@ -145,7 +145,7 @@ public:
         ComRef<NotifySink> object(new NotifySink(std::move(sink), progress_));
         DWORD registration = 0;
         const HRESULT result =
-            engine_->Register(object.get(), toGuid(sinkInterface), &registration);
+            engine_->Register(object.get(), windowsGuid(sinkInterface), &registration);
         if (SUCCEEDED(result)) {
             key = registration;
             registered_[registration] = std::move(object);
@@ -165,7 +165,7 @@ public:
         const sapi4::SDATA text{const_cast<char *>(data), size};
         const HRESULT result =
             engine_->TextData(static_cast<sapi4::VOICECHARSET>(charset), flags, text,
-                              bufferSinkFor(std::move(sink)), toGuid(sinkInterface));
+                              bufferSinkFor(std::move(sink)), windowsGuid(sinkInterface));
         if (SUCCEEDED(result)) {
             ++progress_->texts;
             const size_t length = size > 0 && data[size - 1] == '\0' ? size - 1 : size;
@@ -187,7 +187,7 @@ public:
     }
     HResult queryAttributes(const platform::Guid &attributesInterface,
                             std::unique_ptr<platform::Sapi4Attributes> &attributes) override {
-        if (toGuid(attributesInterface) != sapi4::IID_ITTSAttributesA)
+        if (windowsGuid(attributesInterface) != sapi4::IID_ITTSAttributesA)
             return E_NOINTERFACE;
         ComRef<sapi4::ITTSAttributesA> found;
         const HRESULT result = engine_->QueryInterface(sapi4::IID_ITTSAttributesA, found.outVoid());
@@ -225,10 +225,10 @@ template <size_t N> std::string modeText(const CHAR (&text)[N]) {
 
 platform::Sapi4ModeInfo modeOf(const sapi4::TTSMODEINFOA &info) {
     platform::Sapi4ModeInfo mode;
-    mode.engineId = fromGuid(info.gEngineID);
+    mode.engineId = platformGuid(info.gEngineID);
     mode.manufacturer = modeText(info.szMfgName);
     mode.product = modeText(info.szProductName);
-    mode.modeId = fromGuid(info.gModeID);
+    mode.modeId = platformGuid(info.gModeID);
     mode.modeName = modeText(info.szModeName);
     mode.dialect = modeText(info.language.szDialect);
     mode.speaker = modeText(info.szSpeaker);
@@ -259,7 +259,7 @@ public:
                    std::shared_ptr<platform::Sapi4AudioDest> audio) override {
         const auto *destination = dynamic_cast<const AudioDest *>(audio.get());
         ComRef<sapi4::ITTSCentralA> central;
-        const HRESULT result = enumerator_->Select(toGuid(modeId), central.out(),
+        const HRESULT result = enumerator_->Select(windowsGuid(modeId), central.out(),
                                                    destination ? destination->get() : nullptr);
         if (FAILED(result) || !central)
             return FAILED(result) ? result : E_POINTER;
@@ -277,8 +277,8 @@ HResult createAudioDest(const platform::Guid &classId, uint32_t context,
                         const platform::Guid &interfaceId,
                         std::shared_ptr<platform::Sapi4AudioDest> &audio) {
     ComRef<IUnknown> created;
-    const HRESULT result =
-        CoCreateInstance(toGuid(classId), nullptr, context, toGuid(interfaceId), created.outVoid());
+    const HRESULT result = CoCreateInstance(windowsGuid(classId), nullptr, context,
+                                            windowsGuid(interfaceId), created.outVoid());
     if (FAILED(result) || !created)
         return FAILED(result) ? result : E_NOINTERFACE;
     audio = std::make_shared<AudioDest>(std::move(created));
@@ -288,11 +288,11 @@ HResult createAudioDest(const platform::Guid &classId, uint32_t context,
 HResult createEnumerator(const platform::Guid &classId, uint32_t context,
                          const platform::Guid &interfaceId,
                          std::unique_ptr<platform::Sapi4Enum> &enumerator) {
-    if (toGuid(interfaceId) != sapi4::IID_ITTSEnumA)
+    if (windowsGuid(interfaceId) != sapi4::IID_ITTSEnumA)
         return E_NOINTERFACE;
     ComRef<sapi4::ITTSEnumA> created;
-    const HRESULT result = CoCreateInstance(toGuid(classId), nullptr, context, sapi4::IID_ITTSEnumA,
-                                            created.outVoid());
+    const HRESULT result = CoCreateInstance(windowsGuid(classId), nullptr, context,
+                                            sapi4::IID_ITTSEnumA, created.outVoid());
     if (FAILED(result) || !created)
         return FAILED(result) ? result : E_NOINTERFACE;
     enumerator = std::make_unique<Enumerator>(std::move(created));

@@ -218,15 +218,16 @@ private:
 HResult createVoice(const platform::Guid &voiceClass, const platform::Guid &voiceInterface,
                     const platform::Guid &eventInterface,
                     std::unique_ptr<platform::Sapi5Voice> &voice) {
-    if (toGuid(voiceInterface) != __uuidof(ISpeechVoice))
+    if (windowsGuid(voiceInterface) != __uuidof(ISpeechVoice))
         return E_NOINTERFACE;
     ComRef<ISpeechVoice> created;
-    const HRESULT result = CoCreateInstance(toGuid(voiceClass), nullptr, platform::ClsctxServers,
-                                            __uuidof(ISpeechVoice), created.outVoid());
+    const HRESULT result =
+        CoCreateInstance(windowsGuid(voiceClass), nullptr, platform::ClsctxServers,
+                         __uuidof(ISpeechVoice), created.outVoid());
     if (FAILED(result) || !created)
         return FAILED(result) ? result : E_NOINTERFACE;
     auto made = std::make_unique<Voice>(std::move(created));
-    made->connectEvents(toGuid(eventInterface));
+    made->connectEvents(windowsGuid(eventInterface));
     voice = std::move(made);
     return result;
 }

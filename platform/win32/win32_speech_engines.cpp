@@ -43,21 +43,6 @@ std::string Bstr::utf8() const {
     return s_ ? utf16ToUtf8(s_, SysStringLen(s_)) : std::string();
 }
 
-GUID toGuid(const platform::Guid &guid) {
-    GUID out{guid.data1, guid.data2, guid.data3, {}};
-    std::copy(std::begin(guid.data4), std::end(guid.data4), out.Data4);
-    return out;
-}
-
-platform::Guid fromGuid(const GUID &guid) {
-    platform::Guid out;
-    out.data1 = static_cast<uint32_t>(guid.Data1);
-    out.data2 = guid.Data2;
-    out.data3 = guid.Data3;
-    std::copy(std::begin(guid.Data4), std::end(guid.Data4), out.data4);
-    return out;
-}
-
 std::u16string cp1252ToUtf16(const std::string &text) {
     std::u16string wide;
     for (const char c : text)

@@ -5,6 +5,7 @@
 // arguments and "speaks" each text for a set time (standin_common.h); its
 // events reach the connected sink on the creating thread, from a hidden
 // window's procedure, as a real voice's do.
+#include "platform/win32/win32_guid.h"
 #include "tests/win32/standin_common.h"
 
 #include <ocidl.h>
@@ -22,14 +23,9 @@ using standin::log;
 using standin::quoted;
 
 constexpr const char *Engine = "sapi5";
-// {96749377-3391-11D2-9EE3-00C04F797396} and {D941651C-44E6-4C17-BADF-C36826FC3424}
-constexpr CLSID StandardVoiceClass{
-    0x96749377, 0x3391, 0x11D2, {0x9E, 0xE3, 0x00, 0xC0, 0x4F, 0x79, 0x73, 0x96}};
-constexpr CLSID SecondVoiceClass{
-    0xD941651C, 0x44E6, 0x4C17, {0xBA, 0xDF, 0xC3, 0x68, 0x26, 0xFC, 0x34, 0x24}};
-// {A372ACD1-3BEF-4BBD-8FFB-CB3E2B416AF8}: the voice's event interface.
-constexpr IID VoiceEvents{
-    0xA372ACD1, 0x3BEF, 0x4BBD, {0x8F, 0xFB, 0xCB, 0x3E, 0x2B, 0x41, 0x6A, 0xF8}};
+constexpr CLSID StandardVoiceClass = win32_speech::windowsGuid(platform::guids::StandardVoiceClass);
+constexpr CLSID SecondVoiceClass = win32_speech::windowsGuid(platform::guids::SecondVoiceClass);
+constexpr IID VoiceEvents = win32_speech::windowsGuid(platform::guids::VoiceEventInterface);
 constexpr IID NoInterface{};
 constexpr DWORD SyncSpeakLimitMs = 10000;
 constexpr DISPID StreamStart = 1, StreamEnd = 2;
