@@ -17,12 +17,12 @@ namespace {
 TEST(ModuleStart, ComStartsWithTheModulesAndEndsAfterEveryEngineObject) {
     test_support::TempDir dir;
     test_support::writeFile(dir.file("ZEBUNA.INI"), "");
-    headless::scriptSpeechEngines(headless::EngineScript{});
     test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
     ASSERT_FALSE(headless::engineCalls().empty());
     EXPECT_EQ(headless::engineCalls().front(), "CoInitialize");
 
     // A SAPI 4 engine left open, and a SAPI 5 voice still speaking.
+    headless::scriptSpeechEngines(headless::EngineScript{});
     ASSERT_TRUE(servers::serverStart(1, 0, 0, "", servers::ServerKindSapi4));
     ASSERT_TRUE(servers::serverStart(1, 0, 0, "", servers::ServerKindSapi5));
     servers::serverSpeak("uma frase comprida");

@@ -6,7 +6,6 @@
 #include "platform/cp1252.h"
 #include "platform/file.h"
 #include "platform/headless/headless.h"
-#include "platform/headless/scripted_engines.h"
 #include "platform/inprocess_library.h"
 #include "tests/test_support.h"
 #include "tradutor/quelo/engine.h"
@@ -397,14 +396,8 @@ TEST_F(QueloEngine, TheDispatcherStartsOnlyTheEngineAndWithItsFileSet) {
     EXPECT_EQ(files.database, "br4");
     EXPECT_EQ(files.rules, "\\talvek\\quelotts\\portug.nrl");
     EXPECT_EQ(files.diphones, "\\talvek\\quelotts\\portug.dfn");
-    // Whatever engines the host has: here none of the SAPI classes exists.
-    headless::EngineScript noEngines;
-    noEngines.createVoice = noEngines.createAudio = noEngines.createEnumerator =
-        platform::ClassNotRegistered;
-    headless::scriptSpeechEngines(noEngines);
     for (const int32_t kind : {0, 1, 2, 4, 5, 6, 54})
         EXPECT_FALSE(servers::serverStart(0, 3, 0, "", kind)) << kind;
-    headless::unscriptSpeechEngines();
     EXPECT_TRUE(fake.calls.empty());
 
     for (const char *extension : {"nrl", "exc", "abr", "pro", "dfn"})

@@ -5,6 +5,7 @@
 // from its message pump, every object released, and what the clients do
 // when an engine refuses a call.
 #include "platform/headless/headless.h"
+#include "platform/headless/scripted_engines.h"
 #include "platform/platform.h"
 #include "platform/speech_engines.h"
 #include "tests/test_support.h"
@@ -44,6 +45,7 @@ void setStandIn(const char *name, const std::string &value) {
 class StandInEngines : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        headless::unscriptSpeechEngines(); // these tests ask for the host's own engines
         platform::initializeComThread();
         const char *names[] = {ZEB_STANDIN_DIR "/zebsapi5.dll", ZEB_STANDIN_DIR "/zebsapi4.dll"};
         for (int i = 0; i < 2; ++i) {
@@ -60,6 +62,7 @@ protected:
     void SetUp() override {
         test_support::writeFile(dir.file("ZEBUNA.INI"), "");
         test_support::startMachine(dir.path(), dir.file("ZEBUNA.INI"));
+        headless::unscriptSpeechEngines();
         test_support::writeFile(dir.file("calls.log"), "");
         setStandIn("ZEB_STANDIN_LOG", dir.file("calls.log"));
         setStandIn("ZEB_STANDIN_MS", "5");
