@@ -129,6 +129,7 @@ TEST_F(StandInEngines, Sapi5VoiceCallsInOrderForBothClasses) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.kind);
         SetUp();
+        setStandIn("ZEB_STANDIN_MS", "50"); // still speaking at the first busy test
         ASSERT_TRUE(servers::serverStart(2, -5, 7, "", c.kind));
         servers::serverSpeak("casa");
         EXPECT_TRUE(servers::serverBusy(0));
@@ -151,6 +152,7 @@ TEST_F(StandInEngines, Sapi5VoiceCallsInOrderForBothClasses) {
 }
 
 TEST_F(StandInEngines, Sapi4EngineCallsAndNotificationsInOrder) {
+    setStandIn("ZEB_STANDIN_MS", "50");
     ASSERT_TRUE(servers::serverStart(2, 150, 90, "", servers::ServerKindSapi4));
     servers::serverSpeak("  casa ");
     EXPECT_TRUE(servers::serverBusy(0));

@@ -11,8 +11,11 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace win32_speech {
 
@@ -48,6 +51,38 @@ public:
 
 private:
     T *p_ = nullptr;
+};
+
+// IUnknown of a COM object of ours: it answers to IUnknown and to the
+// identifiers it is made with, and deletes itself with its last reference.
+template <typename Interface> class ComObject : public Interface {
+public:
+    explicit ComObject(std::initializer_list<IID> interfaces) : interfaces_(interfaces) {}
+    virtual ~ComObject() = default;
+    ComObject(const ComObject &) = delete;
+    ComObject &operator=(const ComObject &) = delete;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (iid != __uuidof(IUnknown) &&
+            std::find(interfaces_.begin(), interfaces_.end(), iid) == interfaces_.end())
+            return E_NOINTERFACE;
+        *object = static_cast<Interface *>(this);
+        this->AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const long left = --references_;
+        if (left == 0)
+            delete this;
+        return static_cast<ULONG>(left);
+    }
+
+private:
+    std::vector<IID> interfaces_;
+    long references_ = 1;
 };
 
 // A BSTR owned until destruction.

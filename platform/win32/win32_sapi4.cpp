@@ -26,37 +26,18 @@ struct Progress {
     bool awaiting() const { return texts > 0 || audio; }
 };
 
-// IUnknown for the notification objects: one interface besides IUnknown.
-template <typename Interface> class SinkObject : public Interface {
+// A notification object: one interface besides IUnknown, and the engine's
+// progress it keeps.
+template <typename Interface> class SinkObject : public ComObject<Interface> {
 public:
     SinkObject(const IID &iid, std::shared_ptr<Progress> progress)
-        : iid_(iid), progress_(std::move(progress)) {}
-    virtual ~SinkObject() = default;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != iid_)
-            return E_NOINTERFACE;
-        *object = static_cast<Interface *>(this);
-        this->AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long left = --references_;
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
+        : ComObject<Interface>({iid}), progress_(std::move(progress)) {}
 
 protected:
     Progress &progress() { return *progress_; }
 
 private:
-    IID iid_;
     std::shared_ptr<Progress> progress_;
-    long references_ = 1;
 };
 
 class NotifySink final : public SinkObject<sapi4::ITTSNotifySinkA> {

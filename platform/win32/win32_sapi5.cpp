@@ -22,27 +22,11 @@ constexpr DISPID StreamStart = 1, StreamEnd = 2;
 
 // The voice's event interface, served for the connection point: every event
 // is taken and none is acted on.
-class VoiceEvents final : public IDispatch {
+class VoiceEvents final : public ComObject<IDispatch> {
 public:
-    explicit VoiceEvents(const IID &eventInterface) : eventInterface_(eventInterface) {}
+    explicit VoiceEvents(const IID &eventInterface)
+        : ComObject({__uuidof(IDispatch), eventInterface}) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != eventInterface_)
-            return E_NOINTERFACE;
-        *object = static_cast<IDispatch *>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long left = --references_;
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override {
         if (count)
             *count = 0;
@@ -60,11 +44,6 @@ public:
             platform::trace::engine("end");
         return S_OK;
     }
-
-private:
-    ~VoiceEvents() = default;
-    IID eventInterface_;
-    long references_ = 1;
 };
 
 // The languages of a voice token are hexadecimal LCIDs ("416;816"); the

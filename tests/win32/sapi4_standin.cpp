@@ -61,19 +61,10 @@ sapi4::TTSMODEINFOA modeOf(const standin::Voice &voice, size_t index) {
     return mode;
 }
 
-class AudioDest final : public sapi4::IAudioMultiMediaDevice, protected standin::Counted {
+class AudioDest final : public standin::Unknown<sapi4::IAudioMultiMediaDevice> {
 public:
+    AudioDest() : Unknown(sapi4::IID_IAudioMultiMediaDevice) {}
     ~AudioDest() override { log(Engine, "audio destination destroyed"); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        *object = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != sapi4::IID_IAudioMultiMediaDevice)
-            return E_NOINTERFACE;
-        *object = static_cast<sapi4::IAudioMultiMediaDevice *>(this);
-        addRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return release(); }
     HRESULT STDMETHODCALLTYPE CustomMessage(UINT, sapi4::SDATA) override {
         return notImplemented("CustomMessage");
     }
@@ -250,19 +241,10 @@ private:
     bool audio_active_ = false;
 };
 
-class Enumerator final : public sapi4::ITTSEnumA, protected standin::Counted {
+class Enumerator final : public standin::Unknown<sapi4::ITTSEnumA> {
 public:
+    Enumerator() : Unknown(sapi4::IID_ITTSEnumA) {}
     ~Enumerator() override { log(Engine, "enumerator destroyed"); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        *object = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != sapi4::IID_ITTSEnumA)
-            return E_NOINTERFACE;
-        *object = static_cast<sapi4::ITTSEnumA *>(this);
-        addRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return release(); }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, sapi4::TTSMODEINFOA *modes,
                                    ULONG *fetched) override {
@@ -324,43 +306,11 @@ template <typename Object> HRESULT make(const CLSID &classId, REFIID iid, void *
     return logged("CreateInstance " + guidText(classId) + " " + guidText(iid), result);
 }
 
-const std::vector<standin::ServedClass> &classes() {
+} // namespace
+
+const std::vector<standin::ServedClass> &standin::servedClasses() {
     static const std::vector<standin::ServedClass> served{
         {sapi4::CLSID_MMAudioDest, make<AudioDest>},
         {sapi4::CLSID_TTSEnumerator, make<Enumerator>}};
     return served;
 }
-
-HINSTANCE module = nullptr;
-
-} // namespace
-
-ZEB_STANDIN_EXPORTS(classes)
-
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void *) {
-    if (reason == DLL_PROCESS_ATTACH)
-        module = instance;
-    return TRUE;
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE
-    DllGetClassObject(REFCLSID classId, REFIID iid, void **object) {
-    return standin::classObject(classes(), classId, iid, object);
-}
-
-// The speaking thread may still run: the DLL stays loaded.
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return S_FALSE;
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return standin::registerClasses(module, classes(), true);
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return standin::registerClasses(module, classes(), false);
-}
-
-} // extern "C"

@@ -172,21 +172,12 @@ private:
 class Voice;
 
 // The voice's one connection point, for its event interface.
-class Connection final : public IConnectionPoint, protected standin::Counted {
+class Connection final : public standin::Unknown<IConnectionPoint> {
 public:
-    explicit Connection(IConnectionPointContainer &container) : container_(container) {}
+    explicit Connection(IConnectionPointContainer &container)
+        : Unknown(__uuidof(IConnectionPoint)), container_(container) {}
     ~Connection() override { dropSink(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        *object = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IConnectionPoint))
-            return E_NOINTERFACE;
-        *object = static_cast<IConnectionPoint *>(this);
-        addRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return release(); }
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID *iid) override {
         *iid = VoiceEvents;
         return S_OK;
@@ -419,42 +410,10 @@ HRESULT makeVoice(const CLSID &voiceClass, REFIID iid, void **object) {
                   result);
 }
 
-const std::vector<standin::ServedClass> &classes() {
+} // namespace
+
+const std::vector<standin::ServedClass> &standin::servedClasses() {
     static const std::vector<standin::ServedClass> served{{StandardVoiceClass, makeVoice},
                                                           {SecondVoiceClass, makeVoice}};
     return served;
 }
-
-HINSTANCE module = nullptr;
-
-} // namespace
-
-ZEB_STANDIN_EXPORTS(classes)
-
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void *) {
-    if (reason == DLL_PROCESS_ATTACH)
-        module = instance;
-    return TRUE;
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE
-    DllGetClassObject(REFCLSID classId, REFIID iid, void **object) {
-    return standin::classObject(classes(), classId, iid, object);
-}
-
-// The speaking thread may still run: the DLL stays loaded.
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return S_FALSE;
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return standin::registerClasses(module, classes(), true);
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return standin::registerClasses(module, classes(), false);
-}
-
-} // extern "C"

@@ -237,27 +237,10 @@ ULONG Counted::release() {
 
 namespace {
 
-class Factory final : public IClassFactory {
+class Factory final : public Unknown<IClassFactory> {
 public:
-    Factory(const CLSID &classId, Maker make) : classId_(classId), make_(make) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IClassFactory)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IClassFactory *>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
+    Factory(const CLSID &classId, Maker make)
+        : Unknown(__uuidof(IClassFactory)), classId_(classId), make_(make) {}
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **object) override {
         *object = nullptr;
         return outer ? CLASS_E_NOAGGREGATION : make_(classId_, iid, object);
@@ -265,17 +248,20 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
 private:
-    LONG references_ = 1;
     CLSID classId_;
     Maker make_;
 };
 
-} // namespace
+HINSTANCE module = nullptr;
 
-HRESULT classObject(const std::vector<ServedClass> &classes, REFCLSID classId, REFIID iid,
-                    void **object) {
+std::vector<DWORD> &servedCookies() {
+    static std::vector<DWORD> cookies;
+    return cookies;
+}
+
+HRESULT classObject(REFCLSID classId, REFIID iid, void **object) {
     *object = nullptr;
-    for (const ServedClass &served : classes)
+    for (const ServedClass &served : servedClasses())
         if (served.classId == classId) {
             auto *factory = new Factory(served.classId, served.make);
             const HRESULT result = factory->QueryInterface(iid, object);
@@ -285,11 +271,11 @@ HRESULT classObject(const std::vector<ServedClass> &classes, REFCLSID classId, R
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT registerClasses(HINSTANCE module, const std::vector<ServedClass> &classes, bool add) {
+HRESULT registerClasses(bool add) {
     char path[MAX_PATH];
     if (!GetModuleFileNameA(module, path, sizeof path))
         return E_FAIL;
-    for (const ServedClass &served : classes) {
+    for (const ServedClass &served : servedClasses()) {
         const std::string key = "CLSID\\" + guidText(served.classId);
         if (!add) {
             RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
@@ -309,19 +295,10 @@ HRESULT registerClasses(HINSTANCE module, const std::vector<ServedClass> &classe
     return S_OK;
 }
 
-namespace {
-
-std::vector<DWORD> &servedCookies() {
-    static std::vector<DWORD> cookies;
-    return cookies;
-}
-
-} // namespace
-
-HRESULT serveInProcess(const std::vector<ServedClass> &classes) {
-    for (const ServedClass &served : classes) {
+HRESULT serveInProcess() {
+    for (const ServedClass &served : servedClasses()) {
         IClassFactory *factory = nullptr;
-        HRESULT result = classObject(classes, served.classId, __uuidof(IClassFactory),
+        HRESULT result = classObject(served.classId, __uuidof(IClassFactory),
                                      reinterpret_cast<void **>(&factory));
         DWORD cookie = 0;
         if (SUCCEEDED(result))
@@ -336,10 +313,48 @@ HRESULT serveInProcess(const std::vector<ServedClass> &classes) {
     return S_OK;
 }
 
-void withdrawInProcess() {
-    for (const DWORD cookie : servedCookies())
-        CoRevokeClassObject(cookie);
-    servedCookies().clear();
-}
+} // namespace
 
 } // namespace standin
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void *) {
+    if (reason == DLL_PROCESS_ATTACH)
+        standin::module = instance;
+    return TRUE;
+}
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID classId, REFIID iid, void **object) {
+    return standin::classObject(classId, iid, object);
+}
+
+// The speaking thread may still run: the DLL stays loaded.
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return S_FALSE;
+}
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
+    return standin::registerClasses(true);
+}
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    return standin::registerClasses(false);
+}
+
+__declspec(dllexport) HRESULT StandInServe() {
+    return standin::serveInProcess();
+}
+
+__declspec(dllexport) void StandInWithdraw() {
+    for (const DWORD cookie : standin::servedCookies())
+        CoRevokeClassObject(cookie);
+    standin::servedCookies().clear();
+}
+
+__declspec(dllexport) void StandInSet(const char *name, const char *value) {
+    SetEnvironmentVariableA(name, value);
+}
+
+} // extern "C"

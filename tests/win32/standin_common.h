@@ -100,37 +100,39 @@ private:
     LONG references_ = 1;
 };
 
+// IUnknown of a stand-in object with one interface besides IUnknown.
+template <typename Interface> class Unknown : public Interface, protected Counted {
+public:
+    explicit Unknown(const IID &iid) : iid_(iid) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        *object = nullptr;
+        if (iid != __uuidof(IUnknown) && iid != iid_)
+            return E_NOINTERFACE;
+        *object = static_cast<Interface *>(this);
+        addRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return release(); }
+
+private:
+    IID iid_;
+};
+
 // The objects a class factory makes: returns the new object's interface.
 using Maker = HRESULT (*)(const CLSID &classId, REFIID iid, void **object);
 struct ServedClass {
     CLSID classId;
     Maker make;
 };
-// DllGetClassObject for the classes of one server.
-HRESULT classObject(const std::vector<ServedClass> &classes, REFCLSID classId, REFIID iid,
-                    void **object);
-// DllRegisterServer / DllUnregisterServer: InprocServer32 of each class, in
-// the apartment threading model.
-HRESULT registerClasses(HINSTANCE module, const std::vector<ServedClass> &classes, bool add);
-// For a test program: the classes served to this process alone
-// (CoRegisterClassObject), without the registry, and withdrawn again.
-HRESULT serveInProcess(const std::vector<ServedClass> &classes);
-void withdrawInProcess();
+
+// The classes of one stand-in, defined by it. The rest of its COM server
+// (DllMain, DllGetClassObject, DllCanUnloadNow, DllRegisterServer and
+// DllUnregisterServer, the InprocServer32 of each class in the apartment
+// threading model) is standin_common.cpp's, and so are three exports for a
+// test program that loads it: StandInServe serves its classes to the process
+// alone (CoRegisterClassObject, no registry), StandInWithdraw withdraws them,
+// StandInSet(name, value) sets one of the environment values above.
+const std::vector<ServedClass> &servedClasses();
 
 } // namespace standin
-
-// What each stand-in exports besides the COM server's four functions, for a
-// test program that loads it: serve its classes to the process, withdraw
-// them, and set one of the environment values above.
-#define ZEB_STANDIN_EXPORTS(classes)                                                               \
-    extern "C" __declspec(dllexport) HRESULT StandInServe() {                                      \
-        return standin::serveInProcess(classes());                                                 \
-    }                                                                                              \
-    extern "C" __declspec(dllexport) void StandInWithdraw() {                                      \
-        standin::withdrawInProcess();                                                              \
-    }                                                                                              \
-    extern "C" __declspec(dllexport) void StandInSet(const char *name, const char *value) {        \
-        SetEnvironmentVariableA(name, value);                                                      \
-    }
-
-namespace standin {} // namespace standin
