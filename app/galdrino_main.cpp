@@ -6,6 +6,7 @@
 
 int main() {
     app::startModules();
+    app::endModulesAtExit();
     console::bindStandardStreams();
     game::runGame();
 }

@@ -11,8 +11,7 @@ namespace app {
 
 namespace {
 
-// The engine objects go before COM itself. They also end when the program
-// ends through exit(), as the game does.
+// The engine objects go before COM itself.
 void endSpeechModules() {
     servers::moduleEnd();
     speech::moduleEnd();
@@ -25,14 +24,17 @@ void startModules() {
     wave::moduleStart();
     servers::moduleStart();
     speech::moduleStart();
-    static const bool endsAtExit = std::atexit(endSpeechModules) == 0;
-    (void)endsAtExit;
 }
 
 void endModules() {
     endSpeechModules();
     wave::moduleEnd();
     console::moduleEnd();
+}
+
+void endModulesAtExit() {
+    static const bool registered = std::atexit(endSpeechModules) == 0;
+    (void)registered;
 }
 
 } // namespace app
