@@ -11,9 +11,10 @@
 #   - registered, a headless game of each kind (5, 54, 4) makes the calls
 #     in the expected order: the start with VOZ and VELOCIDADE (and TOM for
 #     SAPI 4), the word, busy until the engine is done (the next recording
-#     after its end), a key cutting it, and the close with every object
-#     released; the notifications and events arrive on the program's
-#     thread from its message pump;
+#     after its end), a key cutting it (typed when the engine begins; the
+#     next key answers the play-again question), and the close with every
+#     object released; the notifications and events arrive on the
+#     program's thread from its message pump;
 #   - zebfala.exe lists the voices of each kind and speaks through them;
 #   - refused or failing calls (E_NOTIMPL, a refused rate, a failing speak,
 #     register, text or reset, no voice installed): the game goes on as the
@@ -180,7 +181,7 @@ sapi_checks() {
     rm -rf "$sapi_dir"
     mkdir -p "$sapi_dir"
     sapi_installed_ini=$drive_c/windows/ZEBUNA.INI
-    local ended='aeiou{ESC}n' cut='aeiou{ESC}{SPEAKING}n' kind
+    local ended='aeiou{ESC}n' cut='aeiou{ESC}{SPEAKING}xn' kind
 
     sapi_ini "$sapi_dir/sapi5.ini" 5 2 3 0
     sapi_ini "$sapi_dir/sapi54.ini" 54 2 3 0
@@ -271,7 +272,7 @@ sapi_checks() {
 # Calls an engine refuses, and engines without voices: the clients go on as
 # their failure handling says.
 sapi_refusals() {
-    local ended='aeiou{ESC}n' cut='aeiou{ESC}{SPEAKING}n'
+    local ended='aeiou{ESC}n' cut='aeiou{ESC}{SPEAKING}xn'
     # SAPI 5: a refused rate and an event interest it does not implement
     # are ignored; a failing speak beeps and the game goes on; no voice
     # installed starts no server.
