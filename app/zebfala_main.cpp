@@ -23,7 +23,8 @@
 //                                         lists the server's voices, one a
 //                                         line: its VOZ number, name, language
 //
-// TEXT is UTF-8 and is converted to Windows-1252; "-" reads it from the
+// TEXT is UTF-8 (on Windows, in the ANSI code page, as the command line
+// gives it) and is converted to Windows-1252; "-" reads it from the
 // standard input (a text too long for the command line). With -w the text is
 // spoken the way the program speaks free text (number words, letter
 // recordings, synthesized chunks, pauses and clicks); every block written to
@@ -34,6 +35,7 @@
 #include "app/sound_layout.h"
 #include "console/console.h"
 #include "game/start_report.h"
+#include "platform/command_line.h"
 #include "platform/cp1252.h"
 #include "platform/headless/headless.h"
 #include "platform/host_settings.h"
@@ -189,7 +191,7 @@ bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
         in << std::cin.rdbuf();
         options.text = platform::utf8ToCp1252(in.str());
     } else {
-        options.text = platform::utf8ToCp1252(argv[i]);
+        options.text = platform::textArgument(argv[i]);
     }
     return true;
 }
@@ -358,6 +360,7 @@ int speakWithServer(const Options &options) {
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::writeUtf8ToConsole();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {

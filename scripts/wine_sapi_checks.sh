@@ -260,6 +260,14 @@ sapi_checks() {
     sapi_logged speak5 "sapi5 put_Rate -5$sapi_ok"
     sapi_logged speak5 "sapi5 Speak 17 \"Ola, casa\"$sapi_ok"
     sapi_logged speak5 'sapi5 voice destroyed idle'
+    # The text as typed (the ANSI code page on Windows), and voice names
+    # with accents.
+    sapi_zebfala speak-accents 0 --engine sapi54 --voz 1 "Olá, ação"
+    sapi_logged speak-accents "sapi5 Speak 17 \"Olá, ação\"$sapi_ok"
+    sapi_zebfala voices-accents 0 --voices --engine sapi5 -- ZEB_STANDIN_VOICES=Márcia:416
+    printf '1\tMárcia\tpt-BR\n' >"$sapi_dir/voices-accents.expected"
+    cmp -s "$sapi_dir/voices-accents.expected" "$sapi_dir/voices-accents.txt" ||
+        fail "zebfala --voices, a name with accents: $(cat "$sapi_dir/voices-accents.txt")"
     sapi_zebfala speak4 0 --engine sapi4 --voz 1 --velocidade 120 --tom 80 "casa"
     sapi_logged speak4 "sapi4 TextData 0 0 5 {E4963D40-C743-11CD-80E5-00AA003E4B50} \"casa\"$sapi_ok"
     sapi_logged speak4 "sapi4 AudioStop $sapi_pump$sapi_ok"

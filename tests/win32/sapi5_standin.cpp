@@ -40,8 +40,11 @@ std::string utf8(const wchar_t *text) {
     return out;
 }
 
-BSTR bstr(const std::string &ascii) {
-    const std::wstring wide(ascii.begin(), ascii.end());
+// A text of the stand-in's settings (the ANSI code page) as a BSTR.
+BSTR bstr(const std::string &text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
     return SysAllocString(wide.c_str());
 }
 
