@@ -4,6 +4,7 @@
 #include "tools/wavconv/wav_io.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -13,24 +14,16 @@ namespace {
 
 // Samples of one block as mono -1..1 at the block's own rate.
 std::vector<float> blockSamples(const headless::TimedBlock &block) {
-    const size_t bytesPerSample = block.format.bits == 16 ? 2 : 1;
-    const size_t channels = block.format.channels == 0 ? 1 : block.format.channels;
-    const size_t frames = block.bytes.size() / (bytesPerSample * channels);
-    std::vector<float> samples(frames);
-    for (size_t frame = 0; frame < frames; ++frame) {
-        float sum = 0.0f;
-        for (size_t channel = 0; channel < channels; ++channel) {
-            const size_t at = (frame * channels + channel) * bytesPerSample;
-            if (bytesPerSample == 2) {
-                const auto value = static_cast<int16_t>(block.bytes[at] | block.bytes[at + 1] << 8);
-                sum += static_cast<float>(value) / 32768.0f;
-            } else {
-                sum += (static_cast<float>(block.bytes[at]) - 128.0f) / 128.0f;
-            }
-        }
-        samples[frame] = sum / static_cast<float>(channels);
-    }
-    return samples;
+    const uint16_t bits = block.format.bits == 16 ? 16 : 8;
+    const uint16_t channels = std::max<uint16_t>(block.format.channels, 1);
+    return wavkit::decodePcm(block.bytes, bits, channels);
+}
+
+// The header of a 16-bit mono file of `dataBytes` bytes of samples.
+std::array<uint8_t, wav::HeaderSize> header16(uint32_t dataBytes, uint32_t rate) {
+    std::array<uint8_t, wav::HeaderSize> header{};
+    wav::writeHeader(header.data(), dataBytes, rate, 1, 16);
+    return header;
 }
 
 } // namespace
@@ -64,8 +57,7 @@ WavStream::WavStream(const std::string &path, uint32_t rate) : path_(path), rate
         error_ = errno;
         return;
     }
-    const auto header =
-        wavkit::makeWavHeader(std::numeric_limits<uint32_t>::max() - 36, rate_, 1, 16);
+    const auto header = header16(std::numeric_limits<uint32_t>::max() - 36, rate_);
     if (std::fwrite(header.data(), 1, header.size(), file_) != header.size())
         error_ = errno;
 }
@@ -91,7 +83,7 @@ bool WavStream::finish(std::string &error) {
     // The lengths, where the file can be rewound; a 4 GB file keeps FFFFFFFF.
     if (file_ && error_ == 0 && dataBytes_ <= std::numeric_limits<uint32_t>::max() - 36 &&
         std::fseek(file_, 0, SEEK_SET) == 0) {
-        const auto header = wavkit::makeWavHeader(static_cast<uint32_t>(dataBytes_), rate_, 1, 16);
+        const auto header = header16(static_cast<uint32_t>(dataBytes_), rate_);
         if (std::fwrite(header.data(), 1, header.size(), file_) != header.size())
             error_ = errno;
     }

@@ -1,5 +1,6 @@
 // Square-wave tones, played in a loop from a WAV image in memory.
 #include "console/console_state.h"
+#include "platform/wav_format.h"
 
 #include <cstring>
 
@@ -7,35 +8,10 @@ namespace console {
 
 namespace {
 
-constexpr size_t HeaderBytes = 44;
+constexpr size_t HeaderBytes = wav::HeaderSize;
 constexpr uint32_t Rate = 11025;
 constexpr size_t ToneBufferBytes = HeaderBytes + Rate + 2;
 constexpr uint8_t Low = 96, High = 160, Silence = 128;
-
-void put32(uint8_t *at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void put16(uint8_t *at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void writeToneHeader(uint8_t *buffer, uint32_t dataLength) {
-    std::memcpy(buffer, "RIFF", 4);
-    put32(buffer + 4, dataLength + 36);
-    std::memcpy(buffer + 8, "WAVEfmt ", 8);
-    put32(buffer + 16, 16);
-    put16(buffer + 20, 1);
-    put16(buffer + 22, 1);
-    put32(buffer + 24, Rate);
-    put32(buffer + 28, Rate);
-    put16(buffer + 32, 1);
-    put16(buffer + 34, 8);
-    std::memcpy(buffer + 36, "data", 4);
-    put32(buffer + 40, dataLength);
-}
 
 } // namespace
 
@@ -61,7 +37,7 @@ void beepTone(uint16_t hz) {
         std::memset(buffer + start + half, High, period - half + 1);
     }
     buffer[start - 1] = Silence;
-    writeToneHeader(buffer, static_cast<uint32_t>(start - HeaderBytes));
+    wav::writeHeader(buffer, static_cast<uint32_t>(start - HeaderBytes), Rate, 1, 8);
     platform::trace::tone(hz);
     platform::playLoopingSound(buffer, s.toneBuffer.size());
 }

@@ -78,7 +78,7 @@ struct Recording {
 testing::AssertionResult readCanonical(const fs::path &path, uint32_t rate, uint16_t bits,
                                        Recording &out) {
     const auto bytes = readBytes(path);
-    if (bytes.size() <= wavkit::kWavHeaderBytes) {
+    if (bytes.size() <= wav::HeaderSize) {
         return testing::AssertionFailure() << path << " is missing or empty";
     }
     const uint32_t dataBytes = le32(bytes, 40);
@@ -86,7 +86,7 @@ testing::AssertionResult readCanonical(const fs::path &path, uint32_t rate, uint
                         std::memcmp(bytes.data() + 8, "WAVEfmt ", 8) == 0 &&
                         std::memcmp(bytes.data() + 36, "data", 4) == 0 && le32(bytes, 16) == 16 &&
                         le32(bytes, 4) == dataBytes + 36 &&
-                        bytes.size() == wavkit::kWavHeaderBytes + dataBytes;
+                        bytes.size() == wav::HeaderSize + dataBytes;
     if (!layout) {
         return testing::AssertionFailure() << path << " has no canonical 44-byte header";
     }

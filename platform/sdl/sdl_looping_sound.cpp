@@ -1,6 +1,7 @@
 // The looping sound of the tone generator: a WAV image in memory played over
 // and over on a device of its own until it is stopped.
 #include "platform/sdl/sdl_internal.h"
+#include "platform/wav_format.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,35 +27,24 @@ struct WavImage {
     size_t length = 0;
 };
 
-constexpr size_t HeaderSize = 44;
-
-uint32_t readLe(const uint8_t *p, size_t bytes) {
-    uint32_t value = 0;
-    for (size_t i = bytes; i > 0; --i)
-        value = (value << 8) | p[i - 1];
-    return value;
-}
-
-// The canonical 44-byte header the tone generator writes, and its samples
-// (cut to whole frames within the image).
+// The image the tone generator writes, and its samples (cut to whole frames
+// within the image).
 std::optional<WavImage> parseWavImage(const uint8_t *image, size_t size) {
-    if (image == nullptr || size < HeaderSize || std::memcmp(image, "RIFF", 4) != 0 ||
-        std::memcmp(image + 8, "WAVE", 4) != 0 || std::memcmp(image + 12, "fmt ", 4) != 0 ||
-        std::memcmp(image + 36, "data", 4) != 0 || readLe(image + 20, 2) != 1)
+    if (image == nullptr)
         return std::nullopt;
-    WavImage wav;
-    wav.format.channels = static_cast<uint16_t>(readLe(image + 22, 2));
-    wav.format.rate = readLe(image + 24, 4);
-    wav.format.bits = static_cast<uint16_t>(readLe(image + 34, 2));
-    if (!playableFormat(wav.format))
+    const auto layout = wav::parseImage({image, size}, wav::Chunks::FormatFirst);
+    if (!layout || layout->format.tag != wav::PcmTag)
         return std::nullopt;
-    const size_t frameBytes = size_t{wav.format.channels} * (wav.format.bits / 8u);
-    const size_t available = std::min<size_t>(readLe(image + 40, 4), size - HeaderSize);
-    wav.samples = image + HeaderSize;
-    wav.length = available - available % frameBytes;
-    if (wav.length == 0)
+    WavImage sound;
+    sound.format = {layout->format.rate, layout->format.bits, layout->format.channels};
+    if (!playableFormat(sound.format))
         return std::nullopt;
-    return wav;
+    const size_t frameBytes = wav::blockAlign(sound.format.channels, sound.format.bits);
+    sound.samples = image + layout->dataStart;
+    sound.length = layout->dataLength - layout->dataLength % frameBytes;
+    if (sound.length == 0)
+        return std::nullopt;
+    return sound;
 }
 
 // SDL's audio thread.

@@ -182,7 +182,7 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
                           wavkit::dbToLinear(hasVowel(name) ? kVowelPeakDb : kConsonantPeakDb));
     wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
     const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
-    unit.assign(encoded.begin() + wavkit::kWavHeaderBytes, encoded.end());
+    unit.assign(encoded.begin() + wav::HeaderSize, encoded.end());
     return true;
 }
 

@@ -2,10 +2,12 @@
 //
 // Sounds are handled as mono float samples in -1..1; the readers accept
 // 8-bit unsigned and 16-bit signed PCM, mono or stereo (mixed down), and the
-// writer produces the canonical 44-byte header the game's players expect.
+// writer produces the canonical 44-byte header (wav::writeHeader) the game's
+// players expect.
 #pragma once
 
-#include <array>
+#include "platform/wav_format.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,21 +16,19 @@
 
 namespace wavkit {
 
-inline constexpr size_t kWavHeaderBytes = 44;
-
 struct Sound {
     uint32_t rate = 0;
     std::vector<float> samples; // mono, -1..1
 };
 
-// Canonical header: RIFF, WAVE, a 16-byte PCM "fmt " chunk, then "data".
-std::array<uint8_t, kWavHeaderBytes> makeWavHeader(uint32_t dataBytes, uint32_t rate,
-                                                   uint16_t channels, uint16_t bits);
-
 // Decodes a whole WAV image. On failure returns nothing and says why in error.
 // A data chunk that claims more bytes than the image holds (a streamed file)
 // is taken as far as it goes.
 std::optional<Sound> decodeWav(std::span<const uint8_t> image, std::string &error);
+
+// PCM samples, 8-bit unsigned or 16-bit signed (bits 8 or 16) with one or
+// more channels, mixed down to mono.
+std::vector<float> decodePcm(std::span<const uint8_t> data, uint16_t bits, uint16_t channels);
 
 // Header plus samples, mono, 8-bit unsigned or 16-bit signed (bits 8 or 16).
 // Samples outside -1..1 are clamped.

@@ -1,11 +1,12 @@
 #include "tradutor/diphone/synthesizer_voice.h"
 
+#include "platform/little_endian.h"
 #include "platform/platform.h"
+#include "platform/wav_format.h"
 #include "tradutor/diphone/synthesizer_output.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -60,21 +61,14 @@ bool directoryExists(const std::string &directory) {
     return std::filesystem::is_directory(platform::nativePath(directory), ignored);
 }
 
-uint32_t littleEndian(const uint8_t *bytes, size_t count) {
-    uint32_t value = 0;
-    for (size_t i = count; i-- > 0;)
-        value = value << 8 | bytes[i];
-    return value;
-}
-
 // A name longer than the 8 bytes a record holds keeps its first 8, so it
 // can never equal a longer lookup name.
 DiphoneIndexEntry parseRecord(const uint8_t *bytes) {
     DiphoneIndexEntry entry;
     entry.nameLength = static_cast<uint8_t>(std::min<size_t>(bytes[0], IndexNameLength));
     std::copy_n(bytes + 1, IndexNameLength, entry.name.begin());
-    entry.length = static_cast<uint16_t>(littleEndian(bytes + 9, 2));
-    entry.offset = static_cast<int32_t>(littleEndian(bytes + 11, 4));
+    entry.length = le::read16(bytes + 9);
+    entry.offset = static_cast<int32_t>(le::read32(bytes + 11));
     return entry;
 }
 
@@ -88,13 +82,6 @@ bool loadIndex(const std::string &path) {
     state.index.reserve(bytes.size() / RecordSize);
     for (size_t at = 0; at + RecordSize <= bytes.size(); at += RecordSize)
         state.index.push_back(parseRecord(data + at));
-    return true;
-}
-
-bool sameId(const uint8_t *bytes, const char *id) {
-    for (size_t i = 0; i < 4; ++i)
-        if (std::toupper(bytes[i]) != std::toupper(static_cast<unsigned char>(id[i])))
-            return false;
     return true;
 }
 
@@ -178,23 +165,12 @@ bool emitLetterWave(const std::string &name) {
 }
 
 uint32_t findDataChunk(platform::File &file) {
-    uint8_t riff[12];
-    uint8_t chunk[8];
-    if (!file.readExact(riff, sizeof riff) || !sameId(riff, "RIFF") ||
-        !file.readExact(chunk, sizeof chunk) || !sameId(chunk, "fmt "))
+    // Only the data is used: the format is not looked at.
+    wav::Format unused;
+    uint32_t length = 0;
+    if (!wav::readFileFormat(file, unused) || !wav::findFileData(file, length))
         return 0;
-    // The format body is skipped: its contents are not used. A body running
-    // past the end of the file leaves no chunk header to read.
-    if (!file.skip(littleEndian(chunk + 4, 4)))
-        return 0;
-    while (file.readExact(chunk, sizeof chunk)) {
-        const uint32_t length = littleEndian(chunk + 4, 4);
-        if (sameId(chunk, "data"))
-            return length;
-        if (!file.skip(length))
-            return 0;
-    }
-    return 0;
+    return length;
 }
 
 } // namespace diphone::synth::voice

@@ -1,6 +1,7 @@
 #include "tradutor/quelo/mbrola_driver.h"
 
 #include "platform/platform.h"
+#include "platform/wav_format.h"
 #include "tradutor/speech/wave_player.h"
 
 #include <algorithm>
@@ -59,11 +60,6 @@ Driver driver;
 
 template <typename Fn> Fn entry(const char *name) {
     return reinterpret_cast<Fn>(platform::librarySymbol(driver.library, name));
-}
-
-void putLe(uint8_t *at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 void handOver() {
@@ -207,18 +203,7 @@ bool sendUtterance(const std::vector<std::string> &lines, platform::File *output
 }
 
 void buildMbrolaHeader(uint8_t *header, uint32_t dataLength) {
-    std::memcpy(header, "RIFF", 4);
-    putLe(header + 4, dataLength + 36, 4);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    putLe(header + 16, 16, 4);
-    putLe(header + 20, 1, 2);
-    putLe(header + 22, 1, 2);
-    putLe(header + 24, MbrolaRate, 4);
-    putLe(header + 28, MbrolaRate * 2, 4);
-    putLe(header + 32, 2, 2);
-    putLe(header + 34, 16, 2);
-    std::memcpy(header + 36, "data", 4);
-    putLe(header + 40, dataLength, 4);
+    wav::writeHeader(header, dataLength, MbrolaRate, 1, 16);
 }
 
 } // namespace quelo

@@ -12,7 +12,8 @@
 namespace numbers {
 namespace {
 
-constexpr size_t PieceHeaderSize = 44; // skipped unread: pieces are 8-bit mono 11025 Hz
+// The header is skipped unread: pieces are 8-bit mono 11025 Hz.
+constexpr size_t PieceHeaderSize = wave::HeaderSize;
 constexpr size_t PieceNameLength = 8;
 constexpr size_t DigitCount = 15;
 constexpr int GroupCount = 5;

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "platform/file.h"
+#include "platform/wav_format.h"
 
 #include <algorithm>
 #include <array>
@@ -25,8 +26,6 @@ constexpr uint32_t MinDeviceLength = 256;
 constexpr uint32_t ShortLastBlockLimit = BlockSize + MinDeviceLength;
 constexpr uint32_t EvenedBlockSize = 65278;
 constexpr uint8_t Silence8 = 128;
-constexpr size_t FormatBodySize = 16;
-constexpr size_t ChunkHeaderSize = 8;
 
 struct State {
     bool deviceOpen = false;
@@ -44,36 +43,6 @@ struct State {
 
 State state;
 
-uint16_t le16(const uint8_t *p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t le32(const uint8_t *p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-void put16(uint8_t *p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void put32(uint8_t *p, uint32_t value) {
-    put16(p, value);
-    put16(p + 2, value >> 16);
-}
-
-uint8_t upperAscii(uint8_t c) {
-    return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c;
-}
-
-// Chunk names are compared without regard to case.
-bool isChunk(const uint8_t *name, const char *expected) {
-    for (int i = 0; i < 4; ++i)
-        if (upperAscii(name[i]) != upperAscii(static_cast<uint8_t>(expected[i])))
-            return false;
-    return true;
-}
-
 bool keyInterrupts() {
     return state.interruptByKey && console::keyPressed();
 }
@@ -82,8 +51,8 @@ bool isPlayableFormat(const platform::WaveFormat &format) {
     return format.rate > 0 && format.channels > 0 && (format.bits == 8 || format.bits == 16);
 }
 
-platform::WaveFormat formatFromBody(const uint8_t *body) {
-    return platform::WaveFormat{le32(body + 4), le16(body + 14), le16(body + 2)};
+platform::WaveFormat deviceFormat(const wav::Format &format) {
+    return platform::WaveFormat{format.rate, format.bits, format.channels};
 }
 
 std::string baseName(const std::string &path) {
@@ -187,51 +156,20 @@ uint32_t fastRate(uint32_t rate) {
     return rate + rate / 2; // 1.5 x, truncated: 11025 gives 16537
 }
 
-// Skips `count` bytes of a chunk by seeking; false when the file ends first.
-bool skipWithin(platform::File &file, uint64_t count) {
-    const int64_t size = file.size();
-    const int64_t target = file.tell() + static_cast<int64_t>(count);
-    return (size < 0 || target <= size) && file.skip(static_cast<int64_t>(count));
-}
-
-// "RIFF" at 0 and "fmt " at 12; only the 16 bytes of the format body that
-// hold the fields are read, the rest of a longer body is skipped.
+// "RIFF" at 0 and "fmt " at 12 (the format tag is not checked).
 bool readFileFormat(platform::File &file, platform::WaveFormat &format) {
-    uint8_t riff[12];
-    uint8_t chunk[ChunkHeaderSize];
-    uint8_t body[FormatBodySize];
-    if (!file.readExact(riff, sizeof riff) || !isChunk(riff, "RIFF"))
+    wav::Format fields;
+    if (!wav::readFileFormat(file, fields))
         return false;
-    if (!file.readExact(chunk, sizeof chunk) || !isChunk(chunk, "fmt "))
-        return false;
-    const uint32_t length = le32(chunk + 4);
-    if (length < FormatBodySize || !file.readExact(body, sizeof body) ||
-        !skipWithin(file, length - FormatBodySize))
-        return false;
-    format = formatFromBody(body);
+    format = deviceFormat(fields);
     return isPlayableFormat(format);
-}
-
-// Walks the chunks after the format chunk up to the first "data" chunk. Every
-// other chunk is skipped by seeking, whatever its length; the walk ends at
-// the end of the file.
-bool findDataChunk(platform::File &file, uint32_t &length) {
-    uint8_t chunk[ChunkHeaderSize];
-    while (file.readExact(chunk, sizeof chunk)) {
-        length = le32(chunk + 4);
-        if (isChunk(chunk, "data"))
-            return true;
-        if (!file.skip(length))
-            return false;
-    }
-    return false;
 }
 
 // Plays the data chunk block by block. A file shorter than its chunk claims
 // plays what it holds.
 int32_t playDataChunk(platform::File &file, const platform::WaveFormat &format) {
     uint32_t remaining = 0;
-    if (!findDataChunk(file, remaining))
+    if (!wav::findFileData(file, remaining))
         return 0;
     bool playedAny = false;
     while (remaining > 0) {
@@ -247,41 +185,6 @@ int32_t playDataChunk(platform::File &file, const platform::WaveFormat &format) 
             return result;
     }
     return 0;
-}
-
-struct ImageLayout {
-    platform::WaveFormat format;
-    size_t dataStart = 0;
-    uint32_t dataLength = 0;
-};
-
-// Images are built by the program, but their lengths are still checked
-// against the size of the memory they live in.
-bool parseWaveImage(const uint8_t *image, size_t size, ImageLayout &layout) {
-    constexpr size_t FormatStart = 20;
-    if (size < FormatStart + FormatBodySize || !isChunk(image, "RIFF") ||
-        !isChunk(image + 12, "fmt "))
-        return false;
-    const uint32_t formatLength = le32(image + 16);
-    if (formatLength < FormatBodySize || formatLength > size - FormatStart)
-        return false;
-    layout.format = formatFromBody(image + FormatStart);
-    if (!isPlayableFormat(layout.format))
-        return false;
-    size_t position = FormatStart + formatLength;
-    while (size - position >= ChunkHeaderSize) {
-        const uint32_t length = le32(image + position + 4);
-        const size_t bodyStart = position + ChunkHeaderSize;
-        if (isChunk(image + position, "data")) {
-            layout.dataStart = bodyStart;
-            layout.dataLength = static_cast<uint32_t>(std::min<size_t>(length, size - bodyStart));
-            return true;
-        }
-        if (length > size - bodyStart)
-            return false;
-        position = bodyStart + length;
-    }
-    return false;
 }
 
 struct PitchSearch {
@@ -482,29 +385,20 @@ int32_t playWaveFile(const std::string &path) {
 }
 
 void playWaveImage(const uint8_t *image, size_t size) {
-    ImageLayout layout;
-    if (!parseWaveImage(image, size, layout))
+    // Images are built by the program, but their lengths are still checked
+    // against the size of the memory they live in.
+    const auto layout = wav::parseImage({image, size}, wav::Chunks::FormatFirst);
+    if (!layout || !isPlayableFormat(deviceFormat(layout->format)))
         return;
     state.soundName = "image";
-    playSamples(image + layout.dataStart, layout.dataLength, layout.format.rate,
-                layout.format.channels, layout.format.bits);
+    playSamples(image + layout->dataStart, layout->dataLength, layout->format.rate,
+                layout->format.channels, layout->format.bits);
     state.soundName.clear();
 }
 
 void buildWaveHeader(uint8_t *image, uint32_t dataLength, uint32_t rate, uint16_t channels,
                      uint16_t bits) {
-    std::memcpy(image, "RIFF", 4);
-    put32(image + 4, dataLength + 36);
-    std::memcpy(image + 8, "WAVEfmt ", 8);
-    put32(image + 16, FormatBodySize);
-    put16(image + 20, 1); // PCM
-    put16(image + 22, channels);
-    put32(image + 24, rate);
-    put32(image + 28, rate * channels * (bits / 8u));
-    put16(image + 32, 1); // block align: every image built here is mono 8-bit
-    put16(image + 34, bits);
-    std::memcpy(image + 36, "data", 4);
-    put32(image + 40, dataLength);
+    wav::writeHeader(image, dataLength, rate, channels, bits);
 }
 
 } // namespace wave

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/wav_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace wave {
 
 constexpr uint32_t BlockSize = 65534;
 constexpr int MaxQueued = 4;
-constexpr size_t HeaderSize = 44;
+constexpr size_t HeaderSize = wav::HeaderSize;
 
 void moduleStart();
 void moduleEnd();
