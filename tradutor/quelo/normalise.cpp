@@ -2,6 +2,7 @@
 // and the rewriting of a text into words and pause marks.
 #include "tradutor/quelo/normalise.h"
 
+#include "tradutor/number_words.h"
 #include "tradutor/quelo/data_file.h"
 #include "tradutor/quelo/letters.h"
 
@@ -161,31 +162,7 @@ constexpr uint8_t LowerCaseOffset = 32;
 
 // ---- number words ----
 
-constexpr std::array<const char *, 10> Units = {"zero",  "um",   "dois", "tr\352s", "quatro",
-                                                "cinco", "seis", "sete", "oito",    "nove"};
-constexpr std::array<const char *, 10> Teens = {"dez",      "onze",    "doze",      "treze",
-                                                "quatorze", "quinze",  "dezesseis", "dezessete",
-                                                "dezoito",  "dezenove"};
-constexpr std::array<const char *, 10> Tens = {
-    "",         "",        "vinte",   "trinta", "quarenta", "cinq\374enta",
-    "sessenta", "setenta", "oitenta", "noventa"};
-constexpr std::array<const char *, 10> Hundreds = {
-    "cem",        "cento",      "duzentos",   "trezentos",  "quatrocentos",
-    "quinhentos", "seiscentos", "setecentos", "oitocentos", "novecentos"};
-
-struct ScaleWord {
-    const char *singular;
-    const char *plural;
-};
-
-// Groups 1..4 of the five three-digit groups; the last group has none.
-constexpr std::array<ScaleWord, 4> Scales = {{
-    {"trilh\343o ", "trilh\365es "},
-    {"bilh\343o ", "bilh\365es "},
-    {"milh\343o ", "milh\365es "},
-    {"mil ", "mil "},
-}};
-constexpr size_t GroupCount = 5;
+constexpr auto Spoken = number_words::Spelling::Pronounced;
 
 constexpr std::array<const char *, 10> OrdinalUnits = {"",       "primeiro", "segundo", "terceiro",
                                                        "quarto", "quinto",   "sexto",   "s\351timo",
@@ -262,30 +239,6 @@ bool isLineControl(char c) {
 }
 
 // ---- number words ----
-
-// Words of one group of three digits; "000" gives nothing.
-std::string groupWords(unsigned hundreds, unsigned tens, unsigned units) {
-    if (hundreds == 0 && tens == 0 && units == 0)
-        return "";
-    if (hundreds == 1 && tens == 0 && units == 0)
-        return Hundreds[0];
-    std::string words;
-    if (hundreds != 0) {
-        words += Hundreds[hundreds];
-        if (tens == 0 && units == 0)
-            return words;
-        words += " e ";
-    }
-    if (tens == 1)
-        return words + Teens[units];
-    if (tens != 0) {
-        words += Tens[tens];
-        if (units == 0)
-            return words;
-        words += " e ";
-    }
-    return words + Units[units];
-}
 
 std::string feminine(std::string word) {
     if (!word.empty())
@@ -368,7 +321,7 @@ private:
         }
         for (; pos_ < end; ++pos_)
             out_ += text_[pos_] == '-' ? std::string(" tra\347o")
-                                       : std::string(" ") + Units[text_[pos_] - '0'];
+                                       : " " + number_words::digitWord(text_[pos_] - '0', Spoken);
         return true;
     }
 
@@ -466,33 +419,7 @@ std::string charName(uint8_t code) {
 }
 
 std::string cardinalWords(uint64_t value) {
-    if (value == 0)
-        return "zero";
-    std::array<std::string, GroupCount> groups;
-    std::array<bool, GroupCount> single{};
-    for (size_t g = GroupCount; g-- > 0;) {
-        const auto group = static_cast<unsigned>(value % 1000);
-        value /= 1000;
-        groups[g] = groupWords(group / 100, group / 10 % 10, group % 10);
-        single[g] = group == 1;
-    }
-    size_t last = 0;
-    for (size_t g = 0; g < GroupCount; ++g)
-        if (!groups[g].empty())
-            last = g;
-    std::string words;
-    for (size_t g = 0; g < GroupCount; ++g) {
-        if (groups[g].empty())
-            continue;
-        if (g == last && !words.empty())
-            words += "e ";
-        words += groups[g];
-        if (g < Scales.size())
-            words += ' ' + std::string(single[g] ? Scales[g].singular : Scales[g].plural);
-    }
-    if (words.starts_with("um mil") && !words.starts_with("um milh"))
-        words.erase(0, 3);
-    return words;
+    return number_words::cardinalWords(value, Spoken);
 }
 
 std::string ordinalWords(uint64_t value, Gender gender) {

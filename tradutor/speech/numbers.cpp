@@ -3,6 +3,7 @@
 
 #include "platform/file.h"
 #include "tradutor/diphone/native_voice.h"
+#include "tradutor/number_words.h"
 #include "tradutor/speech/speech.h"
 #include "tradutor/speech/wave_player.h"
 
@@ -15,37 +16,6 @@ namespace {
 // The header is skipped unread: pieces are 8-bit mono 11025 Hz.
 constexpr size_t PieceHeaderSize = wave::HeaderSize;
 constexpr size_t PieceNameLength = 8;
-constexpr size_t DigitCount = 15;
-constexpr int GroupCount = 5;
-constexpr int UnitsGroup = 4;
-
-// Windows-1252 words, indexed by digit.
-constexpr std::array<const char *, 10> UnitWords = {"",      "um",   "dois", "tres", "quatro",
-                                                    "cinco", "seis", "sete", "oito", "nove"};
-constexpr std::array<const char *, 10> TeenWords = {"dez",      "onze",    "doze",      "treze",
-                                                    "quatorze", "quinze",  "dezesseis", "dezessete",
-                                                    "dezoito",  "dezenove"};
-constexpr std::array<const char *, 10> TenWords = {"",         "",          "vinte",    "trinta",
-                                                   "quarenta", "cinquenta", "sessenta", "setenta",
-                                                   "oitenta",  "noventa"};
-constexpr std::array<const char *, 10> HundredWords = {
-    "",           "cento",      "duzentos",   "trezentos",  "quatrocentos",
-    "quinhentos", "seiscentos", "setecentos", "oitocentos", "novecentos"};
-
-struct ScaleWord {
-    const char *one;  // the group is 001
-    const char *many; // any other non-zero group
-};
-
-// Groups 0..3: 10^12, 10^9, 10^6, 10^3; each word ends in a blank. The
-// plurals write o-tilde in octal (\365), because a hexadecimal escape would
-// take the "e" after it as one more digit.
-constexpr std::array<ScaleWord, 4> ScaleWords = {{
-    {"trilh\xe3o ", "trilh\365es "},
-    {"bilh\xe3o ", "bilh\365es "},
-    {"milh\xe3o ", "milh\365es "},
-    {"mil ", "mil "},
-}};
 
 struct State {
     std::array<uint8_t, wave::HeaderSize + ChunkCapacity> image{}; // header + joined samples
@@ -54,8 +24,14 @@ struct State {
 
 State state;
 
-int digitAt(const std::string &digits, size_t i) {
-    return digits[i] - '0';
+constexpr auto Names = number_words::Spelling::RecordingNames;
+
+// The value of `count` decimal digits from `from`.
+unsigned digitsValue(const std::string &digits, size_t from, size_t count) {
+    unsigned value = 0;
+    for (size_t i = from; i < from + count; ++i)
+        value = value * 10 + static_cast<unsigned>(digits[i] - '0');
+    return value;
 }
 
 std::string pieceName(std::string word) {
@@ -100,65 +76,16 @@ void appendPiece(const std::string &path) {
 } // namespace
 
 std::string hundredsToWords(const std::string &digits) {
-    if (digits == "000")
-        return "";
-    if (digits == "100")
-        return "cem";
-    const int hundreds = digitAt(digits, 0), tens = digitAt(digits, 1), units = digitAt(digits, 2);
-    std::string words;
-    if (hundreds != 0) {
-        words = HundredWords[hundreds];
-        if (tens == 0 && units == 0)
-            return words;
-        words += " e ";
-    }
-    if (tens == 1)
-        return words + TeenWords[units];
-    if (tens != 0) {
-        words += TenWords[tens];
-        if (units == 0)
-            return words;
-        words += " e ";
-    }
-    if (units > 0)
-        words += UnitWords[units];
-    return words;
+    return number_words::hundredsWords(digitsValue(digits, 0, 3), Names);
 }
 
 std::string groupToWords(const std::string &digits, int group) {
-    const std::string three = digits.substr(static_cast<size_t>(group) * 3, 3);
-    std::string words = hundredsToWords(three);
-    if (group < UnitsGroup && three != "000") {
-        const ScaleWord &scale = ScaleWords[static_cast<size_t>(group)];
-        words += " ";
-        words += three == "001" ? scale.one : scale.many;
-    }
-    return words;
+    return number_words::groupWords(digitsValue(digits, static_cast<size_t>(group) * 3, 3), group,
+                                    Names);
 }
 
 std::string numberToWords(uint32_t n) {
-    if (n == 0)
-        return "zero";
-    std::string digits = std::to_string(n);
-    digits.insert(0, DigitCount - digits.size(), '0');
-    std::array<std::string, GroupCount> groups;
-    int last = 0;
-    for (int g = 0; g < GroupCount; ++g) {
-        groups[g] = groupToWords(digits, g);
-        if (!groups[g].empty())
-            last = g;
-    }
-    // "e " stands before the last group when an earlier group was spoken.
-    std::string words, joiner;
-    for (int g = 0; g <= last; ++g) {
-        words += g == last ? joiner + groups[g] : groups[g];
-        if (!groups[g].empty())
-            joiner = "e ";
-    }
-    // One thousand is "mil", not "um mil".
-    if (words.starts_with("um mil") && !words.starts_with("um milh"))
-        words.erase(0, 3);
-    return words;
+    return number_words::cardinalWords(n, Names);
 }
 
 std::vector<std::string> pieceNames(const std::string &words) {
