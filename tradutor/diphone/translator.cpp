@@ -3,6 +3,7 @@
 #include "tradutor/diphone/translator.h"
 
 #include "platform/file.h"
+#include "tradutor/exception_table.h"
 #include "tradutor/rule_lines.h"
 
 #include <algorithm>
@@ -20,16 +21,10 @@ struct LetterRule {
     std::string output;
 };
 
-struct ExceptionEntry {
-    std::string word;
-    std::string replacement;
-};
-
 struct State {
     // Rules bucketed by the first character of their centre, in file order.
     std::array<std::vector<LetterRule>, ChainCount> chains;
-    // Sorted by word (byte-wise) once loaded.
-    std::vector<ExceptionEntry> exceptions;
+    exception_table::Table exceptions;
 };
 
 State state;
@@ -421,25 +416,7 @@ bool nextWord(const std::string &text, size_t &position, Word &word) {
 }
 
 void applyExceptions(Word &word) {
-    std::string w = word.letters;
-    std::string suffix;
-    const auto &table = state.exceptions;
-    while (true) {
-        const auto found = std::lower_bound(
-            table.begin(), table.end(), w,
-            [](const ExceptionEntry &entry, const std::string &key) { return entry.word < key; });
-        if (found != table.end() && found->word == w) {
-            w = found->replacement;
-            break;
-        }
-        if (w.empty() || (w.back() != 's' && w.back() != 'm'))
-            break;
-        suffix.insert(suffix.begin(), w.back());
-        w.pop_back();
-        if (w.empty())
-            break;
-    }
-    word.letters = cut(w + suffix, MaxWordLength);
+    word.letters = cut(state.exceptions.lookup(word.letters), MaxWordLength);
 }
 
 void markStress(Word &word) {
@@ -544,29 +521,7 @@ void loadRulesText(std::string_view text) {
 }
 
 bool loadExceptions(const std::string &path) {
-    state.exceptions.clear();
-    platform::File file;
-    if (!file.open(path, "rb"))
-        return false;
-    rule_lines::LineReader reader(file, MaxLineLength);
-    std::string line;
-    while (state.exceptions.size() < MaxExceptions && reader.next(line)) {
-        if (line.empty())
-            continue;
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            state.exceptions.push_back({line + "|", std::string()});
-            continue;
-        }
-        const size_t bar = line.find('|', equals + 1);
-        const size_t end = bar == std::string::npos ? line.size() : bar;
-        state.exceptions.push_back(
-            {line.substr(0, equals), line.substr(equals + 1, end - equals - 1)});
-    }
-    std::stable_sort(
-        state.exceptions.begin(), state.exceptions.end(),
-        [](const ExceptionEntry &a, const ExceptionEntry &b) { return a.word < b.word; });
-    return true;
+    return state.exceptions.load(path, {MaxExceptions, MaxLineLength, nullptr, true});
 }
 
 void freeRules() {

@@ -5,6 +5,7 @@
 #include "tradutor/quelo/rules.h"
 
 #include "platform/file.h"
+#include "tradutor/exception_table.h"
 #include "tradutor/quelo/letters.h"
 #include "tradutor/quelo/stress.h"
 #include "tradutor/rule_lines.h"
@@ -22,19 +23,12 @@ struct NrlRule {
     std::string output; // at most MaxRuleOutput characters
 };
 
-struct ExceptionEntry {
-    std::string key;
-    std::string replacement;
-};
-
 // Everything the rules stage keeps between calls.
 struct RulesState {
     // Rules by the first character of their centre (codes 32..255), in file
     // order: the first rule of a bucket that matches is used.
     std::array<std::vector<NrlRule>, BucketCount> buckets;
-    // Sorted ascending by key, byte order; among equal keys the first of
-    // the file comes first.
-    std::vector<ExceptionEntry> exceptions;
+    exception_table::Table exceptions;
 };
 
 RulesState state;
@@ -342,32 +336,10 @@ bool loadNrlRules(const DataText &file) {
     });
 }
 
+// Keys and replacements are upper-cased; a line that had no "=" of its own,
+// or an empty key, is left out.
 bool loadNrlExceptions(const std::string &path) {
-    state.exceptions.clear();
-    platform::File file;
-    if (!file.open(path))
-        return false;
-    rule_lines::LineReader reader(file, MaxExceptionLineLength);
-    std::string line;
-    while (state.exceptions.size() < MaxNrlExceptions && reader.next(line)) {
-        if (line.empty())
-            continue;
-        // "|=|" closes every line, so that the split below always finds its
-        // marks; a line that had no "=" of its own is left out (its key would
-        // end in "|", which no word holds), and so is an empty key.
-        const bool hasEquals = line.find('=') != std::string::npos;
-        const std::string entry = upperCased(line) + "|=|";
-        const size_t equals = entry.find('=');
-        const size_t bar = entry.find('|', equals + 1);
-        if (!hasEquals || equals == 0)
-            continue;
-        state.exceptions.push_back(
-            {entry.substr(0, equals), entry.substr(equals + 1, bar - equals - 1)});
-    }
-    std::stable_sort(
-        state.exceptions.begin(), state.exceptions.end(),
-        [](const ExceptionEntry &a, const ExceptionEntry &b) { return a.key < b.key; });
-    return true;
+    return state.exceptions.load(path, {MaxNrlExceptions, MaxExceptionLineLength, upperCased});
 }
 
 void freeNrlRules() {
@@ -389,24 +361,7 @@ size_t nrlExceptionCount() {
 // ---- words ----
 
 std::string lookupException(const std::string &word) {
-    std::string stem = word;
-    std::string suffix;
-    const auto byKey = [](const ExceptionEntry &entry, const std::string &key) {
-        return entry.key < key;
-    };
-    while (true) {
-        const auto found =
-            std::lower_bound(state.exceptions.begin(), state.exceptions.end(), stem, byKey);
-        if (found != state.exceptions.end() && found->key == stem)
-            return found->replacement + suffix;
-        if (stem.empty() || (stem.back() != 'S' && stem.back() != 'M'))
-            break;
-        suffix.insert(suffix.begin(), stem.back());
-        stem.pop_back();
-        if (stem.empty())
-            break;
-    }
-    return word;
+    return state.exceptions.lookup(word);
 }
 
 void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<std::string> &list) {
