@@ -1,11 +1,12 @@
 // The unit names the native synthesizer looks up for a phoneme string.
 //
-// This mirrors the synthesizer's reading of a phoneme string: words are cut
-// into groups, each group is decomposed into units, and every unit becomes
-// an index name ("$" + unit, upper case), with "CIRC" and "TIL" for the
-// closed and nasal marks. When a name is missing from the voice, the
-// synthesizer tries smaller names in a fixed order; fallbackNames gives them.
-// Letter recordings ("_" names) are not part of the voice and are skipped.
+// They come from the synthesizer's own reading of a phoneme string
+// (tradutor/diphone/phoneme_units.h): words are cut into groups, each group
+// is decomposed into units, and every unit becomes an index name ("$" +
+// unit), with "CIRC" and "TIL" for the closed and nasal marks. When a name is
+// missing from the voice, the synthesizer tries smaller names in a fixed
+// order; fallbackNames gives them. Letter recordings ("_" names) are not
+// part of the voice and are skipped.
 #pragma once
 
 #include <set>
@@ -16,8 +17,6 @@ namespace voicebuild {
 
 // Longest name an index record can hold; longer names are never found.
 inline constexpr size_t kMaxIndexName = 8;
-// Longest name the synthesizer builds; longer ones keep their first characters.
-inline constexpr size_t kMaxUnitName = 12;
 
 // Every name the synthesizer asks the voice for first while speaking the
 // phoneme string, in order, as built ("$kA", "$aCIRC", "$s", ...); the voice
