@@ -185,7 +185,8 @@ void stopLoopingSound();
 
 // Maps a path of the program (Windows form, or native) to a host path.
 std::string nativePath(const std::string &path);
-bool fileExists(const std::string &path);
+bool fileExists(const std::string &path);      // a file, not a directory
+bool directoryExists(const std::string &path); // with or without a final separator
 std::string currentDirectory();
 bool setCurrentDirectory(const std::string &path);
 std::string windowsDirectory();

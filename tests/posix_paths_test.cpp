@@ -193,13 +193,24 @@ TEST_F(PosixPaths, WindowsDirectory) {
     EXPECT_TRUE(platform::fileExists(platform::windowsDirectory() + "\\ZEBUNA.INI"));
 }
 
-TEST_F(PosixPaths, FileExists) {
-    EXPECT_TRUE(platform::fileExists("C:\\TALVEK\\SOM\\QUIBO2\\GDINIC.WAV"));
-    EXPECT_TRUE(platform::fileExists(root_ + "/talvek/som/quibo2/gdinic.wav"));
-    EXPECT_FALSE(platform::fileExists("c:\\talvek\\som\\quibo2\\nada.wav"));
-    EXPECT_FALSE(platform::fileExists("c:\\talvek\\som"));   // a directory
-    EXPECT_FALSE(platform::fileExists("c:\\talvek\\som\\")); // a directory
-    EXPECT_FALSE(platform::fileExists(""));
+TEST_F(PosixPaths, FilesAndDirectoriesExist) {
+    const struct {
+        std::string path;
+        bool file, directory;
+    } cases[] = {
+        {"C:\\TALVEK\\SOM\\QUIBO2\\GDINIC.WAV", true, false},
+        {root_ + "/talvek/som/quibo2/gdinic.wav", true, false},
+        {"c:\\talvek\\som\\quibo2\\nada.wav", false, false},
+        {"c:\\talvek\\som", false, true},
+        {"c:\\TALVEK\\som\\", false, true},
+        {root_ + "/Talvek/SOM/", false, true},
+        {"c:\\talvek\\nada\\", false, false},
+        {"", false, false},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(platform::fileExists(c.path), c.file) << c.path;
+        EXPECT_EQ(platform::directoryExists(c.path), c.directory) << c.path;
+    }
 }
 
 TEST_F(PosixPaths, CurrentDirectory) {

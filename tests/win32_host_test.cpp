@@ -51,6 +51,10 @@ TEST_F(Win32Host, PathsWrittenFromTheRootLieBelowTheDriveRoot) {
     EXPECT_EQ(read("\\" + dir + "\\a.txt"), "a");
     EXPECT_TRUE(platform::fileExists("c:\\" + dir + "\\a.txt"));
     EXPECT_FALSE(platform::fileExists("c:\\" + dir)); // a directory is no file
+    EXPECT_TRUE(platform::directoryExists("c:\\" + dir));
+    EXPECT_TRUE(platform::directoryExists("c:\\" + dir + "\\"));
+    EXPECT_FALSE(platform::directoryExists("c:\\" + dir + "\\a.txt"));
+    EXPECT_FALSE(platform::directoryExists("c:\\" + dir + "\\nada"));
     EXPECT_FALSE(platform::fileExists("c:\\" + dir + "\\b.txt"));
     // the tests' own paths, written with forward slashes, stay as they are
     EXPECT_EQ(read(root_.file("talvek/" + uniqueName() + "/a.txt")), "a");

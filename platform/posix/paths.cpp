@@ -268,6 +268,12 @@ bool fileExists(const std::string &path) {
     return !native.empty() && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool directoryExists(const std::string &path) {
+    const std::string native = mapPath(path);
+    struct stat st;
+    return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string currentDirectory() {
     std::vector<char> buffer(1024);
     while (buffer.size() <= (1u << 20)) {

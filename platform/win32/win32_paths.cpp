@@ -52,6 +52,11 @@ bool fileExists(const std::string &path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool directoryExists(const std::string &path) {
+    const DWORD attributes = GetFileAttributesA(win32_host::systemPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::string currentDirectory() {
     return win32_host::currentDirectory();
 }

@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace diphone::synth::voice {
@@ -54,11 +52,6 @@ std::string withBackslash(std::string directory) {
 std::string configuredDirectory(const char *key, const char *defaultValue) {
     return withBackslash(
         platform::profileString("ZEBUNA.INI", "TRADUTOR", key, defaultValue, DirectoryCapacity));
-}
-
-bool directoryExists(const std::string &directory) {
-    std::error_code ignored;
-    return std::filesystem::is_directory(platform::nativePath(directory), ignored);
 }
 
 // A name longer than the 8 bytes a record holds keeps its first 8, so it
@@ -106,10 +99,10 @@ std::string diphoneDirectory() {
 bool openVoiceFiles() {
     closeVoiceFiles();
     state.lettersDir = configuredDirectory("dirLetras", DefaultLettersDir);
-    if (!directoryExists(state.lettersDir))
+    if (!platform::directoryExists(state.lettersDir))
         return false;
     state.diphoneDir = configuredDirectory("DIRDIFONES", DefaultDiphoneDir);
-    if (!directoryExists(state.diphoneDir))
+    if (!platform::directoryExists(state.diphoneDir))
         return false;
     const std::string stem = state.diphoneDir + state.voiceName;
     return loadIndex(stem + ".IND") && state.samples.open(stem + ".DIF");
