@@ -42,7 +42,6 @@ int32_t windowOuterHeight();
 // Read access for tests and the transcript.
 uint8_t cellChar(int column, int row); // 0-based absolute
 uint8_t cellAttr(int column, int row);
-uint8_t currentTextAttr();
 
 // ---- keyboard and pumps ----
 bool keyPressed();

@@ -388,8 +388,5 @@ uint8_t cellChar(int column, int row) {
 uint8_t cellAttr(int column, int row) {
     return consoleState.attrs[cellIndex(column, row)];
 }
-uint8_t currentTextAttr() {
-    return consoleState.textAttr;
-}
 
 } // namespace console

@@ -236,9 +236,6 @@ void moduleEnd() {
     state = State{};
 }
 
-void setInterruptByKey(bool on) {
-    state.interruptByKey = on;
-}
 bool interruptByKey() {
     return state.interruptByKey;
 }

@@ -32,7 +32,6 @@ void buildWaveHeader(uint8_t *image, uint32_t dataLength, uint32_t rate, uint16_
                      uint16_t bits);
 
 // Switches.
-void setInterruptByKey(bool on);
 bool interruptByKey();
 void setSpeedUp(bool on);
 bool speedUp();
