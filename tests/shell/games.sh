@@ -6,12 +6,7 @@ program=$1
 root=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/lib/checks.sh" "$work"
 
 # An INI like the default one, with the word list replaced.
 config_with_words() {
@@ -68,8 +63,4 @@ ZEBUNA_ROOT="$root" "$program" --seed 99 --keys "{ESC}n" >"$t" || fail "default 
 expect_line "$t" "text JOGO DA FORCA ZEB\\n"
 grep -q '^text [A-Z]\+\\n$' "$t" || fail "no word read in the default game"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
-echo "games: all passed"
+finish games

@@ -6,12 +6,7 @@ zebfala=$(dirname "$1")/zebfala
 root=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/lib/checks.sh" "$work"
 
 header_field() { # file, offset, bytes -> unsigned little-endian value
   od -An -tu"$3" -j"$2" -N"$3" "$1" | tr -d ' '
@@ -51,8 +46,4 @@ ZEBUNA_ROOT="$root" "$zebfala" --config "$work/novoice.ini" -w "$work/n.wav" cas
 [ $? -eq 1 ] || fail "a configuration without a voice does not fail"
 [ ! -e "$work/n.wav" ] || fail "a failed run left a WAV file"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
-echo "zebfala: all passed"
+finish zebfala
