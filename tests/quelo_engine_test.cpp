@@ -341,6 +341,12 @@ TEST_F(QueloEngine, BlankTextsSpeakNothingAndTheWaveOptionsComeBack) {
     EXPECT_TRUE(quelo::queloSpeak(""));
     EXPECT_TRUE(quelo::queloSpeak(" \t\r\n "));
     EXPECT_EQ(fake.calls.size(), mark);
+    for (const auto stage : {quelo::Stage::Tokens, quelo::Stage::Patterns, quelo::Stage::Phonemes,
+                             quelo::Stage::Lines}) {
+        EXPECT_TRUE(quelo::queloPipeline(" \t\r\n ", stage).empty());
+        EXPECT_TRUE(quelo::queloPipeline("", stage).empty());
+        EXPECT_FALSE(quelo::queloPipeline(" a ", stage).empty());
+    }
     wave::setSpeedUp(true);
     wave::setCompression(true);
     quelo::queloSpeak("a");

@@ -28,6 +28,16 @@ two_words='^\[[^]]+\]\[[^]]+\]$'
 [ "$(ZEBUNA_ROOT="$root" "$zebfala" -x "ç")" = "$(ZEBUNA_ROOT="$root" "$zebfala" -x "ss")" ] ||
   fail "-x does not read UTF-8 as Windows-1252"
 
+# The built-in engine's lines: some for a word, none for a blank text, which
+# the engine does not speak.
+pho() { ZEBUNA_ROOT="$root" "$zebfala" --pho "$@"; }
+[ -n "$(pho "casa")" ] || fail "--pho printed nothing for casa"
+for stage in tokens patterns phonemes; do
+  [ -n "$(pho --stage $stage "casa")" ] || fail "--pho --stage $stage printed nothing for casa"
+  [ -z "$(pho --stage $stage "   ")" ] || fail "--pho --stage $stage printed lines for a blank text"
+done
+[ -z "$(pho "  ")" ] || fail "--pho printed lines for a blank text"
+
 word=$(speak casa "casa")
 [ "$word" -ge 200 ] && [ "$word" -le 2000 ] || fail "casa lasts $word ms"
 # A comma followed by a blank is spoken and then paused on: the two words

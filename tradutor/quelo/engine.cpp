@@ -85,8 +85,10 @@ bool finishOutputFile() {
            file.close();
 }
 
-bool isBlankOrControl(char c) {
-    return static_cast<uint8_t>(c) <= ' ';
+// A text of blanks and control characters only is not spoken at all.
+bool isBlankText(const std::string &text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<uint8_t>(c) <= ' '; });
 }
 
 // The stages of an utterance run a token at a time, each line passed on as
@@ -194,6 +196,8 @@ void queloSetFactors(double durationFactor, double pitchFactor) {
 }
 
 LineList queloPipeline(const std::string &text, Stage stage) {
+    if (isBlankText(text))
+        return {};
     const LineList tokens = buildTokenList(normaliseText(text));
     if (stage == Stage::Tokens)
         return tokens;
@@ -207,10 +211,7 @@ LineList queloPipeline(const std::string &text, Stage stage) {
 }
 
 bool queloSpeak(const std::string &text) {
-    size_t first = 0;
-    while (first < text.size() && isBlankOrControl(text[first]))
-        ++first;
-    if (first == text.size())
+    if (isBlankText(text))
         return true;
     if (!engine.ready || !mbrolaLoaded())
         return false;

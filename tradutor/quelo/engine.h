@@ -39,7 +39,7 @@ bool queloLoadData(const std::string &rules, const std::string &exceptions,
 // How far queloPipeline takes a text.
 enum class Stage { Tokens, Patterns, Phonemes, Lines };
 // The list of lines of one stage of an utterance; Lines are the phoneme lines
-// sent to the synthesizer.
+// sent to the synthesizer. A blank text, which is not spoken, has none.
 LineList queloPipeline(const std::string &text, Stage stage);
 
 // A string value of the registry: the path is split at its last "\" into
