@@ -28,6 +28,9 @@ int32_t whereY();
 void setWindow(uint8_t x1, uint8_t y1, uint8_t x2, uint8_t y2);
 void textBackground(uint8_t colour);
 void setTitle(const std::string &text);
+// The process ends with the exit code last set (0 unless a fatal path set
+// another), so that a failed start is not reported as success.
+void setExitCode(int32_t code);
 [[noreturn]] void doneConsole();
 void writeChars(const uint8_t *bytes, uint16_t count);
 

@@ -53,6 +53,7 @@ struct ConsoleState {
     std::string faceName;
     int32_t fontHeight = 0, fontWidth = 0, fontWeight = 0;
     std::string title;
+    int32_t exitCode = 0; // what doneConsole ends the process with
 
     // keyboard
     std::array<uint8_t, KeyQueueCapacity> keys{};

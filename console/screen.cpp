@@ -361,6 +361,10 @@ void setTitle(const std::string &text) {
     platform::setWindowTitle(title);
 }
 
+void setExitCode(int32_t code) {
+    consoleState.exitCode = code;
+}
+
 void doneConsole() {
     while (keyPressed())
         readKey();
@@ -372,7 +376,7 @@ void doneConsole() {
     platform::detachWindowProc();
     platform::destroyWindow();
     s.created = false;
-    platform::exitProcess(0);
+    platform::exitProcess(s.exitCode);
 }
 
 int32_t windowOuterWidth() {

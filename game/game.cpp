@@ -52,6 +52,7 @@ void seedFromClock() {
 }
 
 [[noreturn]] void cancelProgram() {
+    setExitCode(1);
     sayMessage("GDPRGCAN");
     doneSpeech();
     doneConsole();
@@ -83,6 +84,7 @@ void sayLineNumber(int32_t line) {
     printLine(findMessage(report.adviceKey)->text);
     printLine(findMessage("GDPRGCAN")->text);
     readKey();
+    setExitCode(1);
     doneConsole();
 }
 

@@ -16,6 +16,7 @@ using console::hidePicture;
 using console::keyPressed;
 using console::loadPicture;
 using console::readKey;
+using console::setExitCode;
 using console::setTitle;
 using console::setWindow;
 using console::showPicture;

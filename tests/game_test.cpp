@@ -144,7 +144,7 @@ TEST_F(GameTest, PlayAgainWithSEnterOrEscapeAndQuitWithN) {
 }
 
 TEST_F(GameTest, MissingWordListCancelsTheProgram) {
-    EXPECT_EQ(play(""), 0);
+    EXPECT_EQ(play(""), 1);
     EXPECT_TRUE(printed("N\xe3o achei o arquivo de palavras\r\nO programa foi cancelado.\r\n"));
     EXPECT_EQ(test_support::soundsPlayed().back(), "GDPRGCAN.wav");
 }
@@ -154,7 +154,7 @@ TEST_F(GameTest, TooManyLinesCancelsTheProgram) {
     for (int i = 0; i < 501; ++i)
         list += "PALAVRA\r\n";
     words(list);
-    EXPECT_EQ(play(""), 0);
+    EXPECT_EQ(play(""), 1);
     EXPECT_TRUE(printed("Nao posso processar tantas palavras.\r\nO programa foi cancelado.\r\n"));
 }
 
@@ -163,7 +163,7 @@ TEST_F(GameTest, BadCharacterOnLine12IsReportedAndSpoken) {
     for (int i = 0; i < 11; ++i)
         list += "casa\r\n";
     words(list + "ma\xe7\xe3\r\nBOLA\r\n");
-    EXPECT_EQ(play(""), 0);
+    EXPECT_EQ(play(""), 1);
     EXPECT_TRUE(
         printed("Houve um erro no arquivo de palavras. Linha 12\r\nO programa foi cancelado."));
     EXPECT_EQ(soundsBetween("GDERRPAL.wav", "GDPRGCAN.wav"),

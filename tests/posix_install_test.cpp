@@ -235,7 +235,7 @@ TEST_F(PlayerConfigGame, TheGamePlaysWithThePlayersCopy) {
 
 TEST_F(PlayerConfigGame, ADamagedCopyIsSaidAloudAndEndsTheGame) {
     writeFile(userFile(), "[GALDRINO]\r\n\r\nARQPALAVRAS outra.pal\r\n");
-    play("{ESC}n");
+    EXPECT_EQ(play("{ESC}n"), 1);
     EXPECT_EQ(
         test_support::soundsPlayed(),
         (std::vector<std::string>{"GDCFGERR.wav", "_51.wav", "GDCFGCOR.wav", "GDPRGCAN.wav"}));
@@ -255,7 +255,7 @@ TEST_F(PlayerConfigGame, AnEmptyCopyIsSaidAloud) {
 TEST_F(PlayerConfigGame, AMissingDataTreeIsPrintedAndTheWindowWaitsForAKey) {
     platform::setDriveRoot(dir_.file("sumiu"));
     test_support::startMachine(dir_.file("sumiu"), "", "x");
-    EXPECT_EQ(test_support::exitCodeOf([] { game::runGame(); }), 0);
+    EXPECT_EQ(test_support::exitCodeOf([] { game::runGame(); }), 1);
     EXPECT_TRUE(test_support::soundsPlayed().empty());
     EXPECT_TRUE(printed("N\xe3o achei os dados do jogo:\r\n" + dir_.file("sumiu") +
                         "\r\nInstale o jogo de novo.\r\nO programa foi cancelado.\r\n"));

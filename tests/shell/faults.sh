@@ -79,7 +79,7 @@ ZEBUNA_ROOT="$work/nothing" timeout 20 "$headless" --keys '{ENTER}' >"$work/game
 code=$?
 [ $code -ne 124 ] || fail "the game without data did not end"
 grep -q "Erro de inicializa" "$work/game.txt" || fail "the game without data: $(cat "$work/game.txt")"
-grep -q "^exit " "$work/game.txt" || fail "the game without data did not end by itself"
+grep -qx "exit 1" "$work/game.txt" || fail "the game without data did not end by itself with exit code 1"
 
 [ $failures -eq 0 ] && echo "PASS: faults"
 exit $((failures > 0))

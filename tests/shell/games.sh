@@ -20,11 +20,11 @@ expect_line() { # transcript, exact line
   grep -qxF -- "$2" "$1" || fail "missing line '$2' in $(basename "$1")"
 }
 
-play() { # name, config, keys -> transcript file; checks the exit code
+play() { # name, config, keys [, expected exit code] -> transcript file
   local out="$work/$1.txt"
   "$program" --config "$2" --seed 1234 --keys "$3" --screen >"$out"
   local code=$?
-  [ "$code" -eq 0 ] || fail "$1 exited with $code"
+  [ "$code" -eq "${4:-0}" ] || fail "$1 exited with $code"
   echo "$out"
 }
 
@@ -53,9 +53,10 @@ t=$(play gave_up "$cfg" "{ESC}n")
 expect_line "$t" "text Que pena, você desistiu!\\n"
 
 cfg=$(config_with_words "$work/none.pal")
-t=$(play missing_list "$cfg" "")
+t=$(play missing_list "$cfg" "" 1)
 expect_line "$t" "text Não achei o arquivo de palavras\\n"
 expect_line "$t" "text O programa foi cancelado.\\n"
+expect_line "$t" "exit 1"
 
 # The default configuration and word list of the data tree.
 t="$work/default.txt"

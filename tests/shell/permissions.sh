@@ -70,7 +70,7 @@ chmod 644 "$work/words.ini"
 run timeout 60 "$headless" --config "$work/words.ini" --keys '' >"$work/game.txt" 2>&1
 grep -q "arquivo de palavras" "$work/game.txt" || fail "an unreadable word list: $(cat "$work/game.txt")"
 grep -q "^sound GDARNENC.wav" "$work/game.txt" || fail "an unreadable word list is not heard"
-grep -q "^exit " "$work/game.txt" || fail "the game with an unreadable word list did not end"
+grep -qx "exit 1" "$work/game.txt" || fail "the game with an unreadable word list did not end with exit code 1"
 
 [ $failures -eq 0 ] && echo "PASS: permissions"
 exit $((failures > 0))

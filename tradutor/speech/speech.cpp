@@ -78,6 +78,7 @@ void startNativeVoice() {
     console::writeLine("Banco de dados de voz: " + diphone::voiceName());
     diphone::closeVoice();
     console::readLineText();
+    console::setExitCode(1);
     console::doneConsole();
 }
 
