@@ -14,8 +14,8 @@ namespace {
 
 // ---- character names ----
 
-// Codes 32..126.
-constexpr std::array<const char *, 95> NamesFrom32 = {
+// Codes 32..96; the small letters a..z are named as their capitals.
+constexpr std::array<const char *, 65> NamesFrom32 = {
     "espa\347o",
     "exclama\347\343o",
     "aspas",
@@ -81,32 +81,10 @@ constexpr std::array<const char *, 95> NamesFrom32 = {
     "circunflexo",
     "sublinhado",
     "crase",
-    "a",
-    "b\352",
-    " s\352",
-    " d\352",
-    "\351",
-    "\351fe",
-    "j\352",
-    "ag\341",
-    "i",
-    "jota",
-    "c\341",
-    "\351le",
-    "\352me",
-    "ene",
-    "\363",
-    "p\352",
-    "qu\352",
-    "\351rre",
-    "\351sse",
-    "t\352",
-    "u",
-    "v\352",
-    "d\341bliu",
-    "xis",
-    "\355psilon",
-    "z\352",
+};
+
+// Codes 123..126.
+constexpr std::array<const char *, 4> NamesFrom123 = {
     "abre chave",
     "barra vertical",
     "fecha chave",
@@ -407,8 +385,12 @@ private:
 } // namespace
 
 std::string charName(uint8_t code) {
-    if (code >= 32 && code <= 126)
+    if (code >= 'a' && code <= 'z')
+        code = static_cast<uint8_t>(code - LowerCaseOffset);
+    if (code >= 32 && code <= 96)
         return NamesFrom32[code - 32];
+    if (code >= 123 && code <= 126)
+        return NamesFrom123[code - 123];
     if (code >= 161 && code <= 191)
         return NamesFrom161[code - 161];
     if (code >= 224)
