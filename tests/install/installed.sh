@@ -11,12 +11,7 @@ set -u
 unset ZEBUNA_ROOT ZEBUNA_WINDIR ZEBUNA_REGISTRY ZEBUNA_MBROLA
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/../lib/checks.sh" "$work"
 
 # A WAV file of more than a few hundred samples.
 check_wav() { # file, what
@@ -99,8 +94,4 @@ else
   check_prefix "$1"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
-echo "installed: all passed"
+finish installed

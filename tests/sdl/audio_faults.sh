@@ -22,12 +22,8 @@ for tool in Xvfb xdotool convert; do
         exit 77
     fi
 done
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+mkdir -p "$out" || exit 2
+. "$here/../lib/checks.sh" "$out"
 
 # play NAME MESSAGE [VAR=VALUE...]: a short game with the environment given,
 # which must end well and print MESSAGE.
@@ -41,10 +37,8 @@ play() {
         fail "$name: no '$message' in $out/$name/galdrino.log"
 }
 
-mkdir -p "$out"
 play no-driver "No sound output, playing silently" SDL_AUDIODRIVER=no-such-driver
 play device-fails "Sound device cannot be opened, playing silently" SDL_AUDIODRIVER=disk \
     SDL_DISKAUDIOFILE=/nonexistent/directory/sound.raw
 
-[ $failures -eq 0 ] && echo "PASS: audio faults"
-exit $((failures > 0))
+finish audio_faults

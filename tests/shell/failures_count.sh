@@ -4,7 +4,7 @@
 # with 0. Usage: failures_count.sh (the arguments of the other shell tests
 # are ignored).
 set -u
-lib=$(dirname "$0")/lib/checks.sh
+lib=$(dirname "$0")/../lib/checks.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0

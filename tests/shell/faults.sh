@@ -10,12 +10,7 @@ zebfala=$(dirname "$1")/zebfala
 root=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/../lib/checks.sh" "$work"
 
 text="Bom dia, tudo bem? Tenho vinte e cinco anos e moro numa casa amarela."
 engines=("native" "quelo")
@@ -81,5 +76,4 @@ code=$?
 grep -q "Erro de inicializa" "$work/game.txt" || fail "the game without data: $(cat "$work/game.txt")"
 grep -qx "exit 1" "$work/game.txt" || fail "the game without data did not end by itself with exit code 1"
 
-[ $failures -eq 0 ] && echo "PASS: faults"
-exit $((failures > 0))
+finish faults

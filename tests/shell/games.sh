@@ -6,7 +6,7 @@ program=$1
 root=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-. "$(dirname "$0")/lib/checks.sh" "$work"
+. "$(dirname "$0")/../lib/checks.sh" "$work"
 
 # An INI like the default one, with the word list replaced.
 config_with_words() {

@@ -12,12 +12,7 @@ root=$2
 work=$(mktemp -d)
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
 chmod 755 "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/../lib/checks.sh" "$work"
 
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
@@ -72,5 +67,4 @@ grep -q "arquivo de palavras" "$work/game.txt" || fail "an unreadable word list:
 grep -q "^sound GDARNENC.wav" "$work/game.txt" || fail "an unreadable word list is not heard"
 grep -qx "exit 1" "$work/game.txt" || fail "the game with an unreadable word list did not end with exit code 1"
 
-[ $failures -eq 0 ] && echo "PASS: permissions"
-exit $((failures > 0))
+finish permissions

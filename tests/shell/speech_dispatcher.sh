@@ -8,16 +8,11 @@ program=$1
 root=$2
 zebfala=$(dirname "$1")/zebfala
 work=$(mktemp -d)
-failures=0
 # shellcheck source=../../scripts/private-speechd.sh
 source "$(dirname "$0")/../../scripts/private-speechd.sh"
 trap 'private_speechd_stop; rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/../lib/checks.sh" "$work"
 
 start_server() {
   private_speechd_start "$work/server" || {
@@ -150,8 +145,4 @@ grep -qF "text Tchau, até a próxima...\\n" "$work/gone.txt" ||
   fail "the game whose server was killed did not end normally"
 stop_server
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
-echo "speech_dispatcher: all passed"
+finish speech_dispatcher

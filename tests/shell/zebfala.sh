@@ -6,7 +6,7 @@ zebfala=$(dirname "$1")/zebfala
 root=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-. "$(dirname "$0")/lib/checks.sh" "$work"
+. "$(dirname "$0")/../lib/checks.sh" "$work"
 
 header_field() { # file, offset, bytes -> unsigned little-endian value
   od -An -tu"$3" -j"$2" -N"$3" "$1" | tr -d ' '
