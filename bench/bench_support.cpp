@@ -1,8 +1,12 @@
 #include "bench/bench_support.h"
 
+#include "platform/file.h"
 #include "platform/host_settings.h"
+#include "platform/wav_format.h"
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,18 +91,47 @@ std::vector<std::string> sentences(const std::string &text) {
     return out;
 }
 
-bool timeEspeak(const std::string &utf8Text, double &cpu, double &audio) {
-    const std::string textPath = "/tmp/zeb-bench-text.txt", wavPath = "/tmp/zeb-bench.wav";
+double wavSeconds(const std::string &path) {
+    platform::File file;
+    wav::Format format;
+    uint32_t dataBytes = 0;
+    if (!file.open(path) || !wav::readFileFormat(file, format) ||
+        !wav::findFileData(file, dataBytes))
+        return 0;
+    const double bytesPerSecond =
+        static_cast<double>(format.rate) * wav::blockAlign(format.channels, format.bits);
+    return bytesPerSecond > 0 ? dataBytes / bytesPerSecond : 0;
+}
+
+bool compareWithEspeak(const char *who, const std::string &utf8Text, double audio, double cpu) {
+    const std::string stem = "/tmp/zeb-bench-" + std::to_string(getpid());
+    const std::string textPath = stem + ".txt", wavPath = stem + ".wav";
     std::ofstream(textPath) << utf8Text;
     const double before = childrenCpuSeconds();
+    // Without -q, which silences the file output too.
+    const int status = std::system(
+        ("espeak-ng -v pt-br -f " + textPath + " -w " + wavPath + " 2>/dev/null").c_str());
+    const double espeakCpu = childrenCpuSeconds() - before;
+    const double espeakAudio = wavSeconds(wavPath);
+    std::remove(textPath.c_str());
     std::remove(wavPath.c_str());
-    // No -q: it silences the file output too.
-    const int status =
-        std::system(("espeak-ng -v pt-br -f " + textPath + " -w " + wavPath).c_str());
-    cpu = childrenCpuSeconds() - before;
-    std::ifstream wav(wavPath, std::ios::binary | std::ios::ate);
-    audio = wav ? static_cast<double>(static_cast<long>(wav.tellg()) - 44) / (22050.0 * 2) : 0;
-    return status == 0 && audio > 0;
+    if (status != 0 || espeakAudio <= 0 || espeakCpu <= 0) {
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const std::string why = status == 0   ? "it wrote no speech"
+                                : code == 127 ? "no espeak-ng on the PATH"
+                                              : "exit status " + std::to_string(code);
+        std::printf("\n*** ESPEAK-NG COULD NOT RUN (%s): NO COMPARISON WITH IT ***\n\n",
+                    why.c_str());
+        return false;
+    }
+    std::printf("espeak-ng -v pt-br -w on the same text: %.1f s of speech in %.3f s CPU: "
+                "real-time factor %.0f\n",
+                espeakAudio, espeakCpu, espeakAudio / espeakCpu);
+    std::printf("ratio of the real-time factors (%s / espeak-ng): %.2f\n", who,
+                (audio / cpu) / (espeakAudio / espeakCpu));
+    // The pace: how much longer the one takes than the other to say the text.
+    std::printf("ratio of the speech durations (%s / espeak-ng): %.2f\n", who, audio / espeakAudio);
+    return true;
 }
 
 } // namespace bench

@@ -16,8 +16,12 @@ std::string gameWordsText();
 size_t wordCount(const std::string &text);
 // Pieces of the text ending at its full stops and commas, at most 900 bytes.
 std::vector<std::string> sentences(const std::string &text);
-// CPU seconds espeak-ng takes to write the UTF-8 text to a WAV file, and the
-// seconds of audio it wrote.
-bool timeEspeak(const std::string &utf8Text, double &cpu, double &audio);
+// Seconds of sound in a WAV file (its data chunk); 0 when it is none.
+double wavSeconds(const std::string &path);
+// Has espeak-ng write the same UTF-8 text to a WAV file and prints its
+// figures beside those of `who` (seconds of speech, CPU seconds): the ratio
+// of the real-time factors and of the speech durations. When espeak-ng cannot
+// run, says so loudly and returns false.
+bool compareWithEspeak(const char *who, const std::string &utf8Text, double audio, double cpu);
 
 } // namespace bench

@@ -40,16 +40,7 @@ int main(int argc, char **argv) {
     std::printf("native voice: %.0f words, %.1f s of speech in %.3f s CPU: %.0f words/s, "
                 "real-time factor %.0f\n",
                 words, audio, cpu, words / cpu, audio / cpu);
-    double espeakCpu = 0, espeakAudio = 0;
-    if (!bench::timeEspeak(utf8, espeakCpu, espeakAudio)) {
-        std::printf("ESPEAK-NG COULD NOT RUN: no comparison with it\n");
+    if (!bench::compareWithEspeak("native", utf8, audio, cpu))
         return 1;
-    }
-    std::printf("espeak-ng -v pt-br -w: %.1f s of speech in %.3f s CPU: real-time factor %.0f\n",
-                espeakAudio, espeakCpu, espeakAudio / espeakCpu);
-    std::printf("ratio of the real-time factors (native / espeak-ng): %.1f\n",
-                (audio / cpu) / (espeakAudio / espeakCpu));
-    // The pace: how much longer the native voice takes to say the same text.
-    std::printf("ratio of the speech durations (native / espeak-ng): %.2f\n", audio / espeakAudio);
     return 0;
 }

@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -132,13 +131,14 @@ void timePipeline(const std::string &text, double words) {
     platform::withdrawInProcessLibrary("mbrola.dll");
 }
 
-void timeSynthesis(const std::string &text, const std::string &utf8) {
+// False when espeak-ng could not be compared with.
+bool timeSynthesis(const std::string &text, const std::string &utf8) {
     const std::string wavPath = "/tmp/zeb-quelo-bench.wav";
     quelo::queloSetOutputFile(wavPath);
     if (!initEngine()) {
         std::printf("synthesis: the synthesizer library or its voice could not be loaded\n");
         quelo::queloSetOutputFile("");
-        return;
+        return false;
     }
     double cpu = bench::cpuSeconds();
     for (const auto &sentence : bench::sentences(text))
@@ -146,17 +146,11 @@ void timeSynthesis(const std::string &text, const std::string &utf8) {
     quelo::queloClose();
     cpu = bench::cpuSeconds() - cpu;
     quelo::queloSetOutputFile("");
-    std::ifstream wav(wavPath, std::ios::binary | std::ios::ate);
-    const double audio = static_cast<double>(static_cast<long>(wav.tellg()) - 44) / 32000.0;
+    const double audio = bench::wavSeconds(wavPath);
     std::printf("synthesis into the output file: %.1f s of speech in %.3f s CPU: real-time "
                 "factor %.0f\n",
                 audio, cpu, audio / cpu);
-    double espeakCpu = 0, espeakAudio = 0;
-    if (bench::timeEspeak(utf8, espeakCpu, espeakAudio))
-        std::printf("espeak-ng -v pt-br -q -w: %.1f s of speech in %.3f s CPU: real-time factor "
-                    "%.0f; ratio (engine / espeak-ng): %.2f\n",
-                    espeakAudio, espeakCpu, espeakAudio / espeakCpu,
-                    (audio / cpu) / (espeakAudio / espeakCpu));
+    return bench::compareWithEspeak("engine", utf8, audio, cpu);
 }
 
 // The first image reaches the wave player while the utterance is still
@@ -229,9 +223,9 @@ int main(int argc, char **argv) {
     servers::setQueloFactors(0, 0);
     timePipeline(text, words);
     timeLoading();
-    timeSynthesis(text, utf8);
+    const bool compared = timeSynthesis(text, utf8);
     timeFirstImage(firstWords(text, 1), "one word");
     timeFirstImage(firstWords(text, 200), "200 words");
     timeFirstImage(text, "the whole text");
-    return 0;
+    return compared ? 0 : 1;
 }
