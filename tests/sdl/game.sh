@@ -71,9 +71,10 @@ type_key() { # key
         game_running || fail "the program ended before the key $1"
         wait_for 90 quiet || fail "the game never went quiet before the key $1"
         from=$(sound_size)
+        timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
         xdotool key "$1"
         sleep 1
-        wait_for 5 sh -c "[ \$(tail -c +$((from + 1)) '$sound' | od -An -v -tu1 |
+        wait_for 10 sh -c "[ \$(tail -c +$((from + 1)) '$sound' | od -An -v -tu1 |
             tr -s ' ' '\n' | grep -cvxE '0|128|') -gt 0 ]" && return 0
     done
     fail "the game did not take the key $1"
@@ -88,7 +89,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$sound "$program" >"$out/galdrino.log" 2>
 game_pid=$!
 find_window() {
     game_running || fail "the program ended before showing its window (see $out/galdrino.log)"
-    window=$(xdotool search --pid "$game_pid" 2>/dev/null | head -n 1)
+    window=$(xdotool search --onlyvisible --pid "$game_pid" 2>/dev/null | head -n 1)
     [ -n "$window" ]
 }
 wait_for 20 find_window || fail "no window within 20 s"
@@ -105,6 +106,7 @@ awk -v b="$brightest" 'BEGIN { exit !(b > 0.5) }' || fail "nothing is drawn on t
 ended() { ! game_running; }
 for attempt in 1 2 3; do
     wait_for 90 quiet || ended || fail "the game did not go quiet at the play-again question"
+    ended || timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
     ended || xdotool key n
     wait_for 10 ended && break
 done
