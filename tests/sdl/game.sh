@@ -28,25 +28,14 @@ mkdir -p "$out" || exit 2
 sound=$out/sound.raw
 rm -f "$sound" "$out"/*.png
 
-work=$(mktemp -d)
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() {
     echo "FAIL: $*"
     import -window root "$out/failed.png" 2>/dev/null
     exit 1
 }
 
-. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wait_for.sh"
+. "$(dirname "$0")/display.sh"
 
-game_running() { kill -0 "$game_pid" 2>/dev/null; }
 sound_size() { stat -c %s "$sound" 2>/dev/null || echo 0; }
 
 # The bytes of the sound file from offset FROM that are not silence (128 in
@@ -80,19 +69,9 @@ type_key() { # key
     fail "the game did not take the key $1"
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
-
-SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$sound "$program" >"$out/galdrino.log" 2>&1 &
-game_pid=$!
-find_window() {
-    game_running || fail "the program ended before showing its window (see $out/galdrino.log)"
-    window=$(xdotool search --onlyvisible --pid "$game_pid" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
-wait_for 20 find_window || fail "no window within 20 s"
+start_display
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$sound start_program "$out/galdrino.log"
+wait_window 20
 xdotool windowfocus "$window"
 
 for key in a e o Escape; do

@@ -14,15 +14,6 @@ fi
 program=$1
 shots=$2
 mkdir -p "$shots" || exit 2
-work=$(mktemp -d)
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -32,20 +23,12 @@ shot() { import -window root "$shots/$1.png" 2>/dev/null || fail "no screenshot 
 # The colour of a pixel of a screenshot, as "r,g,b".
 pixel() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.2; done
-export DISPLAY=":$(head -n 1 "$work/display")"
-export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+. "$(dirname "$0")/display.sh"
 
-"$program" >"$shots/galdrino.log" 2>&1 &
-game_pid=$!
-for _ in $(seq 100); do
-    window=$(xdotool search --pid "$game_pid" 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window"
+start_display
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+start_program "$shots/galdrino.log"
+wait_window 10
 sleep 0.7
 shot 01-title
 # The title picture's background colour at the centre of the screen.

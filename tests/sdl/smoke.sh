@@ -22,16 +22,6 @@ limit=${SMOKE_TIME_LIMIT:-150}
 gap=${SMOKE_KEY_GAP:-10}
 mkdir -p "$shots" || exit 2
 
-work=$(mktemp -d)
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -41,28 +31,14 @@ shot() {
     import -window root "$shots/$1.png" 2>/dev/null || echo "(no screenshot $1)" >&2
 }
 
-game_running() { kill -0 "$game_pid" 2>/dev/null; }
+. "$(dirname "$0")/display.sh"
 
-. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wait_for.sh"
-
-# ---- display ----
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_display
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-
-# ---- program ----
 start=$SECONDS
-"$program" >"$shots/galdrino.log" 2>&1 &
-game_pid=$!
+start_program "$shots/galdrino.log"
 
-find_window() {
-    game_running || fail "the program ended before showing its window (see $shots/galdrino.log)"
-    window=$(xdotool search --pid "$game_pid" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
-wait_for 20 find_window || fail "no window within 20 s"
+wait_window 20
 echo "window $window after $((SECONDS - start)) s"
 xdotool windowfocus "$window"
 sleep 3
