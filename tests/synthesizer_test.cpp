@@ -466,12 +466,7 @@ TEST_F(SynthTest, PieceLargerThanABufferIsCutToOneChunk) {
     EXPECT_EQ(longer[0].size(), MaxChunk);
 }
 
-std::string chunk(const std::string &id, const std::string &body) {
-    std::string out = id;
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((body.size() >> (8 * i)) & 0xFF);
-    return out + body;
-}
+using test_support::riffChunk;
 
 std::string withDataLength(std::string wav, uint32_t length) {
     for (int i = 0; i < 4; ++i)
@@ -486,18 +481,18 @@ struct LetterCase {
 };
 
 TEST_F(SynthTest, MalformedLetterRecordingsNeverStopSpeech) {
-    const std::string fmt = chunk("fmt ", std::string(16, '\0'));
+    const std::string fmt = riffChunk("fmt ", std::string(16, '\0'));
     const std::string samples(100, static_cast<char>(5));
     const LetterCase cases[] = {
         {"not RIFF", "JUNK" + std::string(60, '\0'), {}},
-        {"no format chunk", "RIFF\0\0\0\0WAVE"s + chunk("data", samples), {}},
+        {"no format chunk", "RIFF\0\0\0\0WAVE"s + riffChunk("data", samples), {}},
         {"format body past the end", "RIFF\0\0\0\0WAVEfmt \xff\xff\0\0"s, {}},
-        {"no data chunk", "RIFF\0\0\0\0WAVE"s + fmt + chunk("LIST", "abcd"), {}},
-        {"empty data", "RIFF\0\0\0\0WAVE"s + fmt + chunk("data", ""), {}},
+        {"no data chunk", "RIFF\0\0\0\0WAVE"s + fmt + riffChunk("LIST", "abcd"), {}},
+        {"empty data", "RIFF\0\0\0\0WAVE"s + fmt + riffChunk("data", ""), {}},
         {"huge chunk before the data", "RIFF\0\0\0\0WAVE"s + fmt + "LIST\xff\xff\xff\x7f"s, {}},
         {"lower-case names and a chunk before the data",
-         "riff\0\0\0\0WAVE"s + chunk("FMT ", std::string(16, '\0')) + chunk("list", "xyz") +
-             chunk("DATA", samples),
+         "riff\0\0\0\0WAVE"s + riffChunk("FMT ", std::string(16, '\0')) + riffChunk("list", "xyz") +
+             riffChunk("DATA", samples),
          {{5, 100}}},
         {"data shorter than its length",
          withDataLength(test_support::wavImage(std::vector<uint8_t>(100, 5)), 5000),

@@ -46,32 +46,31 @@ void writeFile(const std::string &path, const std::string &bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-namespace {
-
-void put(std::string &out, uint32_t value, int bytes) {
+std::string littleEndian(uint32_t value, int bytes) {
+    std::string out;
     for (int i = 0; i < bytes; ++i)
         out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
 }
 
-} // namespace
+std::string riffChunk(const std::string &name, const std::string &body) {
+    return name + littleEndian(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
+std::string pcmFormatBody(uint32_t rate, uint16_t bits, uint16_t channels) {
+    const uint32_t align = channels * (bits / 8u);
+    return littleEndian(1, 2) + littleEndian(channels, 2) + littleEndian(rate, 4) +
+           littleEndian(rate * align, 4) + littleEndian(align, 2) + littleEndian(bits, 2);
+}
+
+std::string riffWave(const std::string &chunks, const std::string &name) {
+    return name + littleEndian(static_cast<uint32_t>(chunks.size() + 4), 4) + "WAVE" + chunks;
+}
 
 std::string wavImage(const std::vector<uint8_t> &samples, uint32_t rate, uint16_t bits,
                      uint16_t channels) {
-    std::string out = "RIFF";
-    put(out, static_cast<uint32_t>(samples.size() + 36), 4);
-    out += "WAVEfmt ";
-    put(out, 16, 4);
-    put(out, 1, 2);
-    put(out, channels, 2);
-    put(out, rate, 4);
-    const uint32_t align = channels * (bits / 8u);
-    put(out, rate * align, 4);
-    put(out, align, 2);
-    put(out, bits, 2);
-    out += "data";
-    put(out, static_cast<uint32_t>(samples.size()), 4);
-    out.append(samples.begin(), samples.end());
-    return out;
+    return riffWave(riffChunk("fmt ", pcmFormatBody(rate, bits, channels)) +
+                    riffChunk("data", std::string(samples.begin(), samples.end())));
 }
 
 std::string wavOfMs(uint32_t ms) {

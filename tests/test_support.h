@@ -25,7 +25,15 @@ private:
 void writeFile(const std::string &path, const std::string &bytes);
 void makeDirectories(const std::string &path);
 
-// A mono PCM WAV file image: canonical 44-byte header and `samples`.
+// Pieces of RIFF/WAVE images, written out byte by byte: a little-endian
+// field, a chunk with its length, the 16-byte body of a PCM format chunk, and
+// "RIFF", the length, "WAVE" and the chunks.
+std::string littleEndian(uint32_t value, int bytes);
+std::string riffChunk(const std::string &name, const std::string &body);
+std::string pcmFormatBody(uint32_t rate = 11025, uint16_t bits = 8, uint16_t channels = 1);
+std::string riffWave(const std::string &chunks, const std::string &name = "RIFF");
+
+// A PCM WAV file image: canonical 44-byte header and `samples`.
 std::string wavImage(const std::vector<uint8_t> &samples, uint32_t rate = 11025, uint16_t bits = 8,
                      uint16_t channels = 1);
 // `ms` milliseconds of 8-bit 11025 Hz sound.

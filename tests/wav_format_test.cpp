@@ -14,26 +14,10 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string le(uint32_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-std::string chunk(const std::string &name, const std::string &body) {
-    return name + le(static_cast<uint32_t>(body.size()), 4) + body;
-}
-
-std::string formatBody(uint16_t channels = 1, uint32_t rate = 11025, uint16_t bits = 8) {
-    const uint32_t align = channels * (bits / 8u);
-    return le(1, 2) + le(channels, 2) + le(rate, 4) + le(rate * align, 4) + le(align, 2) +
-           le(bits, 2);
-}
-
-std::string riff(const std::string &chunks) {
-    return "RIFF" + le(static_cast<uint32_t>(chunks.size() + 4), 4) + "WAVE" + chunks;
-}
+using test_support::littleEndian;
+using test_support::pcmFormatBody;
+using test_support::riffChunk;
+using test_support::riffWave;
 
 std::span<const uint8_t> bytesOf(const std::string &image) {
     return {reinterpret_cast<const uint8_t *>(image.data()), image.size()};
@@ -66,33 +50,35 @@ struct ImageCase {
 };
 
 TEST(WavImages, AreWalkedAsWrittenOrAsRiffAllows) {
-    const std::string fmt = chunk("fmt ", formatBody());
-    const std::string data = chunk("data", "abcd");
+    const std::string fmt = riffChunk("fmt ", pcmFormatBody());
+    const std::string data = riffChunk("data", "abcd");
     using F = wav::ImageFault;
     const ImageCase cases[] = {
-        {"canonical", riff(fmt + data), "abcd", "abcd"},
+        {"canonical", riffWave(fmt + data), "abcd", "abcd"},
         {"names in any case",
-         "riff" + le(0, 4) + "wave" + chunk("FMT ", formatBody()) + chunk("Data", "ab"), "ab",
-         "ab"},
-        {"a chunk of odd length before the data", riff(fmt + chunk("LIST", "xyz") + "\0"s + data),
-         std::nullopt, "abcd", F::NoData},
-        {"a chunk of even length before the data", riff(fmt + chunk("LIST", "wxyz") + data), "abcd",
-         "abcd"},
-        {"the format after another chunk", riff(chunk("LIST", "wxyz") + fmt + data), std::nullopt,
-         "abcd", F::NoFormat},
-        {"data before the format", riff(data + fmt), std::nullopt, std::nullopt,
+         "riff" + littleEndian(0, 4) + "wave" + riffChunk("FMT ", pcmFormatBody()) +
+             riffChunk("Data", "ab"),
+         "ab", "ab"},
+        {"a chunk of odd length before the data",
+         riffWave(fmt + riffChunk("LIST", "xyz") + "\0"s + data), std::nullopt, "abcd", F::NoData},
+        {"a chunk of even length before the data", riffWave(fmt + riffChunk("LIST", "wxyz") + data),
+         "abcd", "abcd"},
+        {"the format after another chunk", riffWave(riffChunk("LIST", "wxyz") + fmt + data),
+         std::nullopt, "abcd", F::NoFormat},
+        {"data before the format", riffWave(data + fmt), std::nullopt, std::nullopt,
          F::DataBeforeFormat, F::DataBeforeFormat},
-        {"data claiming more than there is", riff(fmt + "data" + le(1000, 4) + "abc"), "abc",
-         "abc"},
-        {"a chunk running past the image", riff(fmt + "LIST" + le(1000, 4) + "abc"), std::nullopt,
-         std::nullopt},
-        {"a format too short", riff(chunk("fmt ", "abcd") + data), std::nullopt, std::nullopt,
-         F::DamagedFormat, F::DamagedFormat},
-        {"a format running past the image", riff("fmt " + le(5000, 4) + formatBody()), std::nullopt,
+        {"data claiming more than there is", riffWave(fmt + "data" + littleEndian(1000, 4) + "abc"),
+         "abc", "abc"},
+        {"a chunk running past the image", riffWave(fmt + "LIST" + littleEndian(1000, 4) + "abc"),
+         std::nullopt, std::nullopt},
+        {"a format too short", riffWave(riffChunk("fmt ", "abcd") + data), std::nullopt,
          std::nullopt, F::DamagedFormat, F::DamagedFormat},
-        {"no data", riff(fmt), std::nullopt, std::nullopt},
-        {"no chunks", riff(""), std::nullopt, std::nullopt, F::NoFormat, F::NoFormat},
-        {"not WAVE", "RIFF" + le(0, 4) + "AVI " + fmt + data, std::nullopt, std::nullopt,
+        {"a format running past the image",
+         riffWave("fmt " + littleEndian(5000, 4) + pcmFormatBody()), std::nullopt, std::nullopt,
+         F::DamagedFormat, F::DamagedFormat},
+        {"no data", riffWave(fmt), std::nullopt, std::nullopt},
+        {"no chunks", riffWave(""), std::nullopt, std::nullopt, F::NoFormat, F::NoFormat},
+        {"not WAVE", "RIFF" + littleEndian(0, 4) + "AVI " + fmt + data, std::nullopt, std::nullopt,
          F::NotRiff, F::NotRiff},
         {"shorter than a RIFF header", "RIFF", std::nullopt, std::nullopt, F::NotRiff, F::NotRiff},
     };

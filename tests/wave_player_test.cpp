@@ -16,30 +16,14 @@ namespace {
 
 using test_support::TempDir;
 
-std::string le(uint32_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-std::string chunk(const std::string &name, const std::string &body) {
-    return name + le(static_cast<uint32_t>(body.size()), 4) + body;
-}
+using test_support::littleEndian;
+using test_support::pcmFormatBody;
+using test_support::riffChunk;
+using test_support::riffWave;
 
 // A chunk whose header claims `stated` bytes whatever it holds.
 std::string chunkClaiming(const std::string &name, uint32_t stated, const std::string &body) {
-    return name + le(stated, 4) + body;
-}
-
-std::string formatBody(uint32_t rate = 11025, uint16_t bits = 8, uint16_t channels = 1) {
-    const uint32_t align = channels * (bits / 8u);
-    return le(1, 2) + le(channels, 2) + le(rate, 4) + le(rate * align, 4) + le(align, 2) +
-           le(bits, 2);
-}
-
-std::string riff(const std::string &chunks, const std::string &name = "RIFF") {
-    return name + le(static_cast<uint32_t>(chunks.size() + 4), 4) + "WAVE" + chunks;
+    return name + littleEndian(stated, 4) + body;
 }
 
 std::string samples(size_t count, uint8_t value = 100) {
@@ -86,36 +70,40 @@ struct ParseCase {
 };
 
 TEST_F(WavePlayerTest, FilesAreParsedWithoutReadingPastWhatTheyHold) {
-    const std::string fmt = chunk("fmt ", formatBody());
-    const std::string data = chunk("data", samples(Tenth));
-    const std::string good = riff(fmt + data);
+    const std::string fmt = riffChunk("fmt ", pcmFormatBody());
+    const std::string data = riffChunk("data", samples(Tenth));
+    const std::string good = riffWave(fmt + data);
     const ParseCase cases[] = {
         {"canonical file", good, 0, Tenth},
         {"names in any case",
-         riff(chunk("FmT ", formatBody()) + chunk("dAtA", samples(Tenth)), "riff"), 0, Tenth},
-        {"other chunk before the data", riff(fmt + chunk("LIST", samples(10)) + data), 0, Tenth},
-        {"odd chunk length, no pad byte", riff(fmt + chunk("junk", samples(3)) + data), 0, Tenth},
-        {"chunk longer than the read buffer", riff(fmt + chunk("LIST", samples(100000)) + data), 0,
+         riffWave(riffChunk("FmT ", pcmFormatBody()) + riffChunk("dAtA", samples(Tenth)), "riff"),
+         0, Tenth},
+        {"other chunk before the data", riffWave(fmt + riffChunk("LIST", samples(10)) + data), 0,
          Tenth},
+        {"odd chunk length, no pad byte", riffWave(fmt + riffChunk("junk", samples(3)) + data), 0,
+         Tenth},
+        {"chunk longer than the read buffer",
+         riffWave(fmt + riffChunk("LIST", samples(100000)) + data), 0, Tenth},
         {"format chunk longer than the read buffer",
-         riff(chunk("fmt ", formatBody() + samples(70000)) + data), 0, Tenth},
+         riffWave(riffChunk("fmt ", pcmFormatBody() + samples(70000)) + data), 0, Tenth},
         {"huge chunk length ends the walk",
-         riff(fmt + chunkClaiming("LIST", 0xFFFFFFF0u, samples(10)) + data), 0, 0},
-        {"no data chunk", riff(fmt + chunk("LIST", samples(10))), 0, 0},
-        {"empty data chunk", riff(fmt + chunk("data", "")), 0, 0},
+         riffWave(fmt + chunkClaiming("LIST", 0xFFFFFFF0u, samples(10)) + data), 0, 0},
+        {"no data chunk", riffWave(fmt + riffChunk("LIST", samples(10))), 0, 0},
+        {"empty data chunk", riffWave(fmt + riffChunk("data", "")), 0, 0},
         {"data shorter than its chunk claims",
-         riff(fmt + chunkClaiming("data", 50000, samples(Tenth))), 0, Tenth},
-        {"data length FFFFFFFF", riff(fmt + chunkClaiming("data", 0xFFFFFFFFu, samples(Tenth))), 0,
-         Tenth},
-        {"data chunk with nothing in it", riff(fmt + chunkClaiming("data", 100, "")), -1, 0},
-        {"not RIFF", riff(fmt + data, "RIFX"), -1, 0},
-        {"no format chunk at 12", riff(chunk("LIST", samples(4)) + fmt + data), -1, 0},
+         riffWave(fmt + chunkClaiming("data", 50000, samples(Tenth))), 0, Tenth},
+        {"data length FFFFFFFF", riffWave(fmt + chunkClaiming("data", 0xFFFFFFFFu, samples(Tenth))),
+         0, Tenth},
+        {"data chunk with nothing in it", riffWave(fmt + chunkClaiming("data", 100, "")), -1, 0},
+        {"not RIFF", riffWave(fmt + data, "RIFX"), -1, 0},
+        {"no format chunk at 12", riffWave(riffChunk("LIST", samples(4)) + fmt + data), -1, 0},
         {"header cut short", good.substr(0, 10), -1, 0},
         {"format body cut short", good.substr(0, 30), -1, 0},
-        {"format body of 14 bytes", riff(chunk("fmt ", formatBody().substr(0, 14)) + data), -1, 0},
-        {"12 bits per sample", riff(chunk("fmt ", formatBody(11025, 12)) + data), -1, 0},
-        {"no channels", riff(chunk("fmt ", formatBody(11025, 8, 0)) + data), -1, 0},
-        {"rate 0", riff(chunk("fmt ", formatBody(0)) + data), -1, 0},
+        {"format body of 14 bytes",
+         riffWave(riffChunk("fmt ", pcmFormatBody().substr(0, 14)) + data), -1, 0},
+        {"12 bits per sample", riffWave(riffChunk("fmt ", pcmFormatBody(11025, 12)) + data), -1, 0},
+        {"no channels", riffWave(riffChunk("fmt ", pcmFormatBody(11025, 8, 0)) + data), -1, 0},
+        {"rate 0", riffWave(riffChunk("fmt ", pcmFormatBody(0)) + data), -1, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -149,14 +137,16 @@ TEST_F(WavePlayerTest, ImagesAreCheckedAgainstTheirSize) {
         {"built image", good, 0, Tenth},
         {"data beyond the image is not read", overlong, 0, Tenth},
         {"chunk before the data",
-         riff(chunk("fmt ", formatBody()) + chunk("LIST", samples(5)) +
-              chunk("data", samples(Tenth))),
+         riffWave(riffChunk("fmt ", pcmFormatBody()) + riffChunk("LIST", samples(5)) +
+                  riffChunk("data", samples(Tenth))),
          0, Tenth},
         {"chunk running past the image",
-         riff(chunk("fmt ", formatBody()) + chunkClaiming("LIST", 1000, samples(5))), 0, 0},
-        {"format running past the image", riff(chunkClaiming("fmt ", 5000, formatBody())), 0, 0},
+         riffWave(riffChunk("fmt ", pcmFormatBody()) + chunkClaiming("LIST", 1000, samples(5))), 0,
+         0},
+        {"format running past the image", riffWave(chunkClaiming("fmt ", 5000, pcmFormatBody())), 0,
+         0},
         {"too short for a format", good.substr(0, 30), 0, 0},
-        {"no data chunk", riff(chunk("fmt ", formatBody())), 0, 0},
+        {"no data chunk", riffWave(riffChunk("fmt ", pcmFormatBody())), 0, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -235,8 +225,8 @@ TEST_F(WavePlayerTest, TwoHundredByteFileSoundsAs256Bytes) {
 
 TEST_F(WavePlayerTest, LongFileGoesThroughTheFourBlocksAndClosesTheDevice) {
     const uint32_t length = 7 * wave::BlockSize + 1000; // more blocks than the queue holds
-    EXPECT_EQ(wave::playWaveFile(file(
-                  "long.wav", riff(chunk("fmt ", formatBody()) + chunk("data", samples(length))))),
+    EXPECT_EQ(wave::playWaveFile(file("long.wav", riffWave(riffChunk("fmt ", pcmFormatBody()) +
+                                                           riffChunk("data", samples(length))))),
               0);
     ASSERT_EQ(sounds().size(), 1u);
     // Each block's length is rounded on its own: allow a millisecond.
@@ -261,8 +251,8 @@ TEST_F(WavePlayerTest, PendingKeyPlaysNothingAndStaysQueued) {
 TEST_F(WavePlayerTest, KeyCutsTheSoundAtOnce) {
     const uint32_t length = 3 * wave::BlockSize; // 17.8 s over several blocks
     start("{AT 1500}x");
-    EXPECT_EQ(wave::playWaveFile(file(
-                  "long.wav", riff(chunk("fmt ", formatBody()) + chunk("data", samples(length))))),
+    EXPECT_EQ(wave::playWaveFile(file("long.wav", riffWave(riffChunk("fmt ", pcmFormatBody()) +
+                                                           riffChunk("data", samples(length))))),
               0);
     ASSERT_EQ(sounds().size(), 1u);
     EXPECT_TRUE(sounds()[0].cut);
@@ -279,9 +269,9 @@ std::string voiced16(size_t count, double period) {
     std::string out;
     for (size_t i = 0; i < count; ++i) {
         const double phase = 2 * std::numbers::pi * static_cast<double>(i) / period;
-        out += le(static_cast<uint16_t>(
-                      static_cast<int16_t>(12000 * std::sin(phase) + 6000 * std::sin(2 * phase))),
-                  2);
+        out += littleEndian(static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(phase) +
+                                                                       6000 * std::sin(2 * phase))),
+                            2);
     }
     return out;
 }
@@ -298,9 +288,10 @@ std::vector<uint8_t> voiced8(size_t count, double period) {
 TEST_F(WavePlayerTest, CompressionSends16BitMonoAs8BitAboutHalfAsLong) {
     const size_t count = 44100; // 2 s at 22050 Hz, a period of 441 samples (50 Hz)
     wave::setCompression(true);
-    EXPECT_EQ(wave::playWaveFile(file("voice.wav", riff(chunk("fmt ", formatBody(22050, 16)) +
-                                                        chunk("data", voiced16(count, 441))))),
-              0);
+    EXPECT_EQ(
+        wave::playWaveFile(file("voice.wav", riffWave(riffChunk("fmt ", pcmFormatBody(22050, 16)) +
+                                                      riffChunk("data", voiced16(count, 441))))),
+        0);
     EXPECT_EQ(wave::currentFormat().bits, 8);
     ASSERT_EQ(sounds().size(), 1u);
     const double ratio = sounds()[0].value / 2000.0;
@@ -311,10 +302,10 @@ TEST_F(WavePlayerTest, CompressionSends16BitMonoAs8BitAboutHalfAsLong) {
 TEST_F(WavePlayerTest, StereoIsNeverCompressed) {
     wave::setCompression(true);
     const size_t frames = 22050;
-    EXPECT_EQ(
-        wave::playWaveFile(file("stereo.wav", riff(chunk("fmt ", formatBody(22050, 16, 2)) +
-                                                   chunk("data", voiced16(2 * frames, 441))))),
-        0);
+    EXPECT_EQ(wave::playWaveFile(
+                  file("stereo.wav", riffWave(riffChunk("fmt ", pcmFormatBody(22050, 16, 2)) +
+                                              riffChunk("data", voiced16(2 * frames, 441))))),
+              0);
     EXPECT_EQ(wave::currentFormat().bits, 16);
     EXPECT_EQ(wave::currentFormat().channels, 2);
     ASSERT_EQ(sounds().size(), 1u);
@@ -423,8 +414,8 @@ TEST_F(WavePlayerTest, BusyDeviceIsTriedEvery100msAHundredTimes) {
 
 TEST_F(WavePlayerTest, BlocksThatFailToQueueAreDroppedAndTheirBuffersGivenBack) {
     headless::setWaveFaults({0, 0, platform::WaveNoMem, 0});
-    const std::string longFile =
-        riff(chunk("fmt ", formatBody()) + chunk("data", samples(6 * wave::BlockSize)));
+    const std::string longFile = riffWave(riffChunk("fmt ", pcmFormatBody()) +
+                                          riffChunk("data", samples(6 * wave::BlockSize)));
     EXPECT_EQ(wave::playWaveFile(file("long.wav", longFile)), 0);
     EXPECT_EQ(wave::queuedCount(), 0);
     EXPECT_EQ(headless::nowMs(), 0u) << "nothing was queued, nothing is waited for";
