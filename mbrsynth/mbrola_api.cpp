@@ -16,6 +16,21 @@ namespace {
 
 using mbrsynth::ErrorCode;
 
+// The C header's codes are what lastError_MBR hands out from the core's
+// codes: the two lists must name the same numbers.
+constexpr bool sameCode(int published, ErrorCode core) {
+    return published == static_cast<int>(core);
+}
+static_assert(sameCode(MBR_ERROR_DATABASE_MISSING, ErrorCode::DatabaseMissing));
+static_assert(sameCode(MBR_ERROR_DATABASE_INVALID, ErrorCode::DatabaseInvalid));
+static_assert(sameCode(MBR_ERROR_UNKNOWN_PHONEME, ErrorCode::UnknownPhoneme));
+static_assert(sameCode(MBR_ERROR_MISSING_DIPHONE, ErrorCode::MissingDiphone));
+static_assert(sameCode(MBR_ERROR_BAD_LINE, ErrorCode::BadLine));
+static_assert(sameCode(MBR_ERROR_LINE_TOO_LONG, ErrorCode::LineTooLong));
+static_assert(sameCode(MBR_ERROR_QUEUE_FULL, ErrorCode::QueueFull));
+static_assert(sameCode(MBR_ERROR_BAD_ARGUMENT, ErrorCode::BadArgument));
+static_assert(sameCode(MBR_ERROR_NOT_INITIALISED, ErrorCode::NotInitialised));
+
 constexpr const char *kVersion = "zebmbr 1.0";
 constexpr int kMaxReadChunk = 1 << 20;
 
