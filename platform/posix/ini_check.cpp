@@ -13,22 +13,11 @@ namespace {
 
 constexpr std::string_view Utf8Mark = "\xef\xbb\xbf";
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Control characters other than blanks do not belong in a text file.
 bool hasControlCharacter(std::string_view line) {
-    return std::any_of(line.begin(), line.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 && !isBlank(c); });
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && !isProfileBlank(c);
+    });
 }
 
 enum class LineKind { Ignored, Header, Key, Bad };
@@ -36,13 +25,13 @@ enum class LineKind { Ignored, Header, Key, Bad };
 LineKind kindOf(std::string_view line) {
     if (hasControlCharacter(line))
         return LineKind::Bad;
-    line = trim(line);
+    line = trimProfileBlanks(line);
     if (line.empty() || line.front() == ';' || line.front() == '#')
         return LineKind::Ignored;
     if (line.front() == '[')
         return line.find(']') == std::string_view::npos ? LineKind::Bad : LineKind::Header;
     const size_t eq = line.find('=');
-    if (eq == std::string_view::npos || trim(line.substr(0, eq)).empty())
+    if (eq == std::string_view::npos || trimProfileBlanks(line.substr(0, eq)).empty())
         return LineKind::Bad;
     return LineKind::Key;
 }

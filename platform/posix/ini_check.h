@@ -10,6 +10,19 @@
 
 namespace posix_host {
 
+// The blanks the profile reader trims around section names, keys and values.
+inline bool isProfileBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+inline std::string_view trimProfileBlanks(std::string_view s) {
+    while (!s.empty() && isProfileBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isProfileBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
 // Bytes of a profile file the reader takes; the rest is ignored.
 constexpr size_t MaxIniBytes = size_t{1} << 20;
 

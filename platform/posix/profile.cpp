@@ -10,17 +10,7 @@
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
+using posix_host::trimProfileBlanks;
 
 bool hasDirectoryPart(const std::string &file) {
     if (file.find_first_of("/\\") != std::string::npos)
@@ -45,7 +35,7 @@ bool findValue(std::string_view data, std::string_view section, std::string_view
         const size_t nul = line.find('\0');
         if (nul != std::string_view::npos)
             line = line.substr(0, nul);
-        line = trim(line);
+        line = trimProfileBlanks(line);
         if (line.empty() || line.front() == ';')
             continue;
         if (line.front() == '[') {
@@ -54,7 +44,8 @@ bool findValue(std::string_view data, std::string_view section, std::string_view
                 continue; // not a header, and not a key either
             if (sectionSeen)
                 return false; // the first matching section has ended
-            inSection = posix_host::equalFolded(trim(line.substr(1, close - 1)), section);
+            inSection =
+                posix_host::equalFolded(trimProfileBlanks(line.substr(1, close - 1)), section);
             sectionSeen = inSection;
             continue;
         }
@@ -63,9 +54,9 @@ bool findValue(std::string_view data, std::string_view section, std::string_view
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        if (!posix_host::equalFolded(trim(line.substr(0, eq)), key))
+        if (!posix_host::equalFolded(trimProfileBlanks(line.substr(0, eq)), key))
             continue;
-        value = trim(line.substr(eq + 1));
+        value = trimProfileBlanks(line.substr(eq + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
             value = value.substr(1, value.size() - 2);
@@ -90,7 +81,7 @@ std::string profileValue(std::string_view data, const std::string &section, cons
     if (data.substr(0, 3) == "\xef\xbb\xbf")
         data.remove_prefix(3);
     std::string_view value;
-    if (findValue(data, trim(section), trim(key), value))
+    if (findValue(data, trimProfileBlanks(section), trimProfileBlanks(key), value))
         return cut(value, capacity);
     // As Windows does, trailing blanks of the default are dropped.
     std::string_view fallback(defaultValue);
