@@ -24,7 +24,7 @@
 # Build directories as in scripts/windows-dist.sh: ZEB_WIN_BUILD (default
 # build/win32) and ZEB_HOST_BUILD (default build/win32-data); ZEB_WINE_DIR
 # is the artifacts' directory. WINE_KEY_GAP (seconds, default 6) paces the
-# keys of the game; WINE_GAME_LIMIT (seconds, default 120) bounds it.
+# keys of the game; WINE_GAME_LIMIT (seconds, default 240) bounds it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,7 +34,7 @@ out=$(realpath -m "${ZEB_WINE_DIR:-build/wine-checks}")
 dist=${ZEB_DIST_DIR:-build/windows-dist}
 jobs=${ZEB_JOBS:-$(nproc)}
 gap=${WINE_KEY_GAP:-6}
-game_limit=${WINE_GAME_LIMIT:-120}
+game_limit=${WINE_GAME_LIMIT:-240}
 
 xvfb_pid=
 game_pid=
@@ -259,6 +259,15 @@ same_files() {
 
 game_running() { [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; }
 
+# The round is over once the SAPI 4 stand-in has been given the word.
+word_handed_over() { grep -q '^sapi4 TextData ' "$sapi_dir/window.log" 2>/dev/null; }
+
+# Each key goes to the game's window, focused again first.
+press_key() {
+    x_tool xdotool windowfocus "$window" || true
+    x_tool xdotool key "$1"
+}
+
 find_window() {
     game_running || fail "galdrino.exe ended before showing its window, see $out/galdrino.log"
     window=$(x_tool xdotool search --all --pid "$game_pid" --name '^Galdrino$' 2>/dev/null | awk 'NR == 1')
@@ -320,25 +329,34 @@ game() {
     eval "$(x_tool xdotool getwindowgeometry --shell "$window")"
     window_x=$X
     echo "wine-checks:   window $window at ${X},${Y}, ${WIDTH} x ${HEIGHT}, after $((SECONDS - start)) s"
-    x_tool xdotool windowfocus "$window"
     # The game throws away keys typed while it presents the word and takes
     # them once it asks for a letter: one key every $gap seconds.
     sleep "$gap"
     local key
     for key in a e; do
-        x_tool xdotool key "$key"
+        press_key "$key"
         sleep "$gap"
     done
     x_tool import -window root "$out/galdrino-wine.png" || fail "no screenshot"
     check_screenshot "$out/galdrino-wine.png"
-    # ESC gives up the round; the game spells the word and asks whether to
-    # play again. Keys before the question only cut its speech, so "n" is
-    # typed until the game ends: it ends only by that answer.
-    x_tool xdotool key Escape
+    # ESC gives up the round; the game spells the word and hands it to the
+    # engine. A long word may still be presented when ESC comes, and then ESC
+    # is thrown away: it is typed again until the word reaches the engine.
+    local escapes=0
+    until word_handed_over; do
+        [ $((SECONDS - start)) -lt "$game_limit" ] ||
+            fail "galdrino.exe did not give up the round within $game_limit s ($escapes ESC typed)"
+        press_key Escape
+        escapes=$((escapes + 1))
+        wait_for 40 word_handed_over || true
+    done
+    # Then the game asks whether to play again. Keys before the question only
+    # cut its speech, so "n" is typed until the game ends: it ends only by
+    # that answer.
     while game_running; do
         [ $((SECONDS - start)) -lt "$game_limit" ] || fail "galdrino.exe did not end within $game_limit s"
         sleep "$gap"
-        game_running && x_tool xdotool key n
+        game_running && press_key n
         wait_for "$gap" sh -c "! kill -0 $game_pid 2>/dev/null" || true
     done
     local code=0
