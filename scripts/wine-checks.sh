@@ -367,7 +367,7 @@ game() {
     local sound_bytes
     sound_bytes=$(stat -c %s "$out/wave-out.raw" 2>/dev/null || echo 0)
     [ "$sound_bytes" -gt 0 ] || fail "the game's sound did not reach the wave device"
-    passed "exit code 0 after $((SECONDS - start)) s, $sound_bytes bytes of sound;" \
+    passed "exit code 0 after $((SECONDS - start)) s, ESC typed $escapes times, $sound_bytes bytes of sound;" \
         "screenshot $out/galdrino-wine.png"
 }
 
