@@ -26,6 +26,23 @@ expect_line() { # file, exact line, what
   grep -qxF -- "$2" "$1" || fail "$3: no line '$2'"
 }
 
+# Every manual page in English and in Portuguese, its version filled in.
+check_manual_pages() { # prefix
+  local page language path text
+  for page in man6/galdrino.6 man6/galdrino-headless.6 man1/zebfala.1; do
+    for language in "" pt_BR/; do
+      path=$1/share/man/$language$page.gz
+      if ! text=$(gzip -dc "$path" 2>/dev/null); then
+        fail "manual page $path missing or damaged"
+      elif ! grep -q '^\.TH [A-Z-]* [16] "[0-9-]*" "galdrino [0-9.]*"' <<<"$text"; then
+        fail "manual page $path: no filled-in title line"
+      fi
+    done
+  done
+  gzip -dc "$1/share/man/pt_BR/man6/galdrino.6.gz" 2>/dev/null | grep -q '^\.SH DESCRIÇÃO$' ||
+    fail "the Portuguese galdrino(6) is not in Portuguese"
+}
+
 check_prefix() { # prefix
   local prefix=$1 bin=$1/bin out=$work/out
   local data
@@ -36,6 +53,7 @@ check_prefix() { # prefix
   export XDG_CONFIG_HOME=$work/config
   rm -rf "$XDG_CONFIG_HOME" "$out"
   mkdir -p "$out"
+  check_manual_pages "$prefix"
 
   "$bin/zebfala" -w "$out/nativa.wav" "Bom dia, 25 casas." || fail "zebfala -w exited with $?"
   check_wav "$out/nativa.wav" "zebfala, native voice"
