@@ -93,6 +93,38 @@ TEST(GameWords, NativeVoiceSaysEachAsItsTable) {
     tr::freeRules();
 }
 
+// Words outside the game's list whose open or closed e and o come from the
+// ending after them: an ending rule must not reach a vowel before the
+// stressed syllable (voltou, versão), nor the comparatives' closed cousins.
+TEST(GameWords, NativeVoiceTakesTheVowelFromTheEndingOfTheStressedSyllable) {
+    namespace tr = diphone::translator;
+    ASSERT_TRUE(tr::loadRules(kSource + "/data/voice/regras.rgr"));
+    ASSERT_TRUE(tr::loadExceptions(kSource + "/data/voice/portug.exc"));
+    const struct {
+        const char *word, *units;
+    } cases[] = {
+        {"volta", "[ v/O/w/ t/a]"},
+        {"voltam", "[ v/O/w/ t/a~w]"},
+        {"voltou", "[ v/o^/w/ t/O^/w]"},
+        {"conversa", "[ k/o~/ v/E/rr/ s/a]"},
+        {"convers\xe3o", "[ k/o~/ v/e^/rr/ s/A~w]"},
+        {"certo", "[ s/E/rr/ t/u]"},
+        {"acertou", "[a/ s/e^/rr/ t/O^/w]"},
+        {"chef\xe3o", "[ x/e^/ f/A~w]"},
+        {"maior", "[ m/a/y/O/rr]"},
+        {"interior", "[i~/ t/e^/ r/i/O^/rr]"},
+        {"melhores", "[ m/e^/ lh/O/ r/i/s]"},
+        {"piores", "[ p/i/O/ r/i/s]"},
+        {"ordem", "[o/rr/ d/e~y]"},
+        {"espera", "[e^/s/ p/E/ r/a]"},
+        {"espero", "[e^/s/ p/E^/ r/u]"},
+        {"tempero", "[ t/e~/ p/E^/ r/u]"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(tr::translateText(c.word), c.units) << c.word;
+    tr::freeRules();
+}
+
 TEST(GameWords, BuiltInEngineSaysEachAsItsTable) {
     test_support::TempDir dir;
     // The phonemes do not depend on the voice's diphones.
