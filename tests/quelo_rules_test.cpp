@@ -682,6 +682,20 @@ TEST_F(QueloShipped, CommonWords) {
         EXPECT_EQ(phonemes(c.word), c.phonemes) << c.word;
 }
 
+// A stressed e before -ra, -ro and -re is open, but for the verb esperar's
+// closed forms and tempero.
+TEST_F(QueloShipped, OpenAndClosedEBeforeR) {
+    const struct {
+        const char *word;
+        const char *phonemes;
+    } cases[] = {
+        {"quero", "k ee r u"},      {"prefere", "p r e f ee r i"}, {"espera", "e s2 p ee r a"},
+        {"espero", "e s2 p e r u"}, {"espere", "e s2 p e r i"},    {"tempero", "t en p e r u"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(phonemes(c.word), c.phonemes) << c.word;
+}
+
 TEST_F(QueloShipped, SentencesJoinTheirWords) {
     // The last phoneme of each word of an utterance, marks dropped.
     const auto lastPhonemes = [](const Lines &patterns) {
