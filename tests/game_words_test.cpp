@@ -93,10 +93,11 @@ TEST(GameWords, NativeVoiceSaysEachAsItsTable) {
     tr::freeRules();
 }
 
-// Words outside the game's list whose open or closed e and o come from the
-// ending after them: an ending rule must not reach a vowel before the
+// Words outside the game's list. Most take their open or closed e and o from
+// the ending after them: an ending rule must not reach a vowel before the
 // stressed syllable (voltou, versão), nor the comparatives' closed cousins.
-TEST(GameWords, NativeVoiceTakesTheVowelFromTheEndingOfTheStressedSyllable) {
+// The last ones are respellings of an x said ks.
+TEST(GameWords, NativeVoiceSaysWordsOutsideTheList) {
     namespace tr = diphone::translator;
     ASSERT_TRUE(tr::loadRules(kSource + "/data/voice/regras.rgr"));
     ASSERT_TRUE(tr::loadExceptions(kSource + "/data/voice/portug.exc"));
@@ -119,6 +120,9 @@ TEST(GameWords, NativeVoiceTakesTheVowelFromTheEndingOfTheStressedSyllable) {
         {"espera", "[e^/s/ p/E/ r/a]"},
         {"espero", "[e^/s/ p/E^/ r/u]"},
         {"tempero", "[ t/e~/ p/E^/ r/u]"},
+        {"sexos", "[ s/E/ k/ s/u/s]"},
+        {"conex\365es", "[ k/o^/ n/e^/ k/ s/O~y/s]"}, // õ, in octal: e is a hex digit
+        {"fixo", "[ f/I/ k/ s/u]"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(tr::translateText(c.word), c.units) << c.word;
