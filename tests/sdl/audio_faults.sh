@@ -9,20 +9,10 @@
 # Needs what smoke.sh needs (Xvfb, xdotool, ImageMagick); exits 77 (skipped)
 # without them.
 set -u
-if [ $# -ne 2 ]; then
-    echo "usage: $0 PROGRAM OUT_DIR" >&2
-    exit 2
-fi
-program=$1
-out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in Xvfb xdotool convert; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup-windows.sh installs it)"
-        exit 77
-    fi
-done
-mkdir -p "$out" || exit 2
+. "$here/arguments.sh"
+take_arguments OUT_DIR "$@"
+need_tools Xvfb xdotool convert
 . "$here/../lib/checks.sh" "$out"
 
 # play NAME MESSAGE [VAR=VALUE...]: a short game with the environment given,

@@ -12,19 +12,9 @@
 # Usage: game.sh PROGRAM OUT_DIR
 # Needs Xvfb, xdotool and ImageMagick; exits 77 (skipped) without them.
 set -u
-if [ $# -ne 2 ]; then
-    echo "usage: $0 PROGRAM OUT_DIR" >&2
-    exit 2
-fi
-program=$1
-out=$2
-for tool in Xvfb xdotool import convert od; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup-windows.sh installs it)"
-        exit 77
-    fi
-done
-mkdir -p "$out" || exit 2
+. "$(dirname "$0")/arguments.sh"
+take_arguments OUT_DIR "$@"
+need_tools Xvfb xdotool import convert od
 sound=$out/sound.raw
 rm -f "$sound" "$out"/*.png
 

@@ -6,14 +6,9 @@
 # Usage: pictures.sh PROGRAM SHOT_DIR
 # Needs Xvfb, xdotool and ImageMagick. Not part of the test suite.
 set -u
-
-if [ $# -ne 2 ]; then
-    echo "usage: $0 PROGRAM SHOT_DIR" >&2
-    exit 2
-fi
-program=$1
-shots=$2
-mkdir -p "$shots" || exit 2
+. "$(dirname "$0")/arguments.sh"
+take_arguments SHOT_DIR "$@"
+shots=$out
 fail() {
     echo "FAIL: $*" >&2
     exit 1

@@ -11,16 +11,11 @@
 # 150) bounds the whole game; SMOKE_KEY_GAP (seconds, default 10) paces the
 # keys.
 set -u
-
-if [ $# -ne 2 ]; then
-    echo "usage: $0 PROGRAM SHOT_DIR" >&2
-    exit 2
-fi
-program=$1
-shots=$2
+. "$(dirname "$0")/arguments.sh"
+take_arguments SHOT_DIR "$@"
+shots=$out
 limit=${SMOKE_TIME_LIMIT:-150}
 gap=${SMOKE_KEY_GAP:-10}
-mkdir -p "$shots" || exit 2
 
 fail() {
     echo "FAIL: $*" >&2
