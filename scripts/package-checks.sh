@@ -12,11 +12,10 @@
 # ZEB_PACKAGE_BUILD as in scripts/package.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/apt.sh
 
 build=${ZEB_PACKAGE_BUILD:-build/package}
 out=$(realpath -m "${ZEB_PACKAGE_CHECKS_DIR:-build/package-checks}")
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 
 fail() {
     echo "package-checks: FAIL: $*" >&2
@@ -35,7 +34,7 @@ lintian --fail-on error --display-info "$package" | tee "$out/lintian.txt" ||
 echo "package-checks: lintian: $(grep -c '^E:' "$out/lintian.txt" || true) errors," \
     "$(grep -c '^W:' "$out/lintian.txt" || true) warnings"
 
-"${sudo_cmd[@]}" apt-get install -y -qq "$package" >"$out/install.log" 2>&1 ||
+apt_install "$package" >"$out/install.log" 2>&1 ||
     { cat "$out/install.log" >&2; fail "apt-get could not install the package"; }
 dpkg-query -L galdrino >"$out/files.txt"
 echo "package-checks: installed, $(wc -l <"$out/files.txt") paths"
@@ -50,7 +49,7 @@ done
 
 bash tests/install/installed.sh /usr || fail "the installed programs failed their checks"
 
-"${sudo_cmd[@]}" apt-get purge -y -qq galdrino >"$out/purge.log" 2>&1 ||
+"${apt_sudo[@]}" apt-get purge -y -qq galdrino >"$out/purge.log" 2>&1 ||
     { cat "$out/purge.log" >&2; fail "apt-get could not purge the package"; }
 if dpkg-query -W -f='${Status}\n' galdrino 2>/dev/null | grep -qv 'not-installed'; then
     fail "dpkg still knows the package after the purge: $(dpkg-query -W -f='${Status}' galdrino)"

@@ -4,7 +4,10 @@
 # virtual X server and the tools that drive and photograph it. Safe to run
 # again.
 #   scripts/setup-windows.sh [--wine]
+# Exit status 75 when everything but Wine's packages is installed: the last
+# line on the standard error then says why Wine could not be installed.
 set -euo pipefail
+. "$(dirname "$0")/apt.sh"
 
 build_packages=(mingw-w64 googletest zip nsis)
 # Wine comes with its recommended packages (fonts, X extensions, the ALSA
@@ -14,31 +17,26 @@ if [ "${1:-}" = "--wine" ]; then
     wine_packages=(wine wine32:i386 xvfb xdotool imagemagick x11-utils)
 fi
 
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-
-missing_of() {
-    local p
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
-    done
-}
-
 if [ ${#wine_packages[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo_cmd[@]}" dpkg --add-architecture i386
+    "${apt_sudo[@]}" dpkg --add-architecture i386
 fi
 
-mapfile -t missing_build < <(missing_of "${build_packages[@]}")
-mapfile -t missing_wine < <(missing_of "${wine_packages[@]}")
+mapfile -t missing_build < <(apt_missing "${build_packages[@]}")
+mapfile -t missing_wine < <(apt_missing "${wine_packages[@]}")
 if [ $((${#missing_build[@]} + ${#missing_wine[@]})) -eq 0 ]; then
     exit 0
 fi
 
-"${sudo_cmd[@]}" apt-get update -qq
+apt_refresh
 if [ ${#missing_build[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing_build[@]}"
+    apt_install --no-install-recommends "${missing_build[@]}"
 fi
 if [ ${#missing_wine[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing_wine[@]}"
+    log=$(mktemp)
+    trap 'rm -f "$log"' EXIT
+    if ! apt_install "${missing_wine[@]}" 2>&1 | tee "$log"; then
+        reason=$(grep -m 1 '^E:' "$log" || tail -n 1 "$log")
+        echo "setup-windows: Wine could not be installed: ${reason:-apt-get failed}" >&2
+        exit 75
+    fi
 fi

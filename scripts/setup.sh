@@ -2,6 +2,7 @@
 # Installs the Debian packages the project needs to build, generate its data
 # and run its tests, and those named as arguments. Safe to run again.
 set -euo pipefail
+. "$(dirname "$0")/apt.sh"
 
 packages=(
   build-essential cmake pkg-config
@@ -13,14 +14,8 @@ packages=(
   "$@"
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
+mapfile -t missing < <(apt_missing "${packages[@]}")
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt_refresh
+  apt_install --no-install-recommends "${missing[@]}"
 fi

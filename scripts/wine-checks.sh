@@ -371,10 +371,26 @@ game() {
         "screenshot $out/galdrino-wine.png"
 }
 
+# Wine comes from the package registry; when it cannot be installed there
+# (setup-windows.sh's status 75), the builds still run and only the checks
+# under Wine are skipped, loudly.
+install_wine() {
+    local status=0
+    scripts/setup-windows.sh --wine 2>"$out/setup-windows.err" || status=$?
+    cat "$out/setup-windows.err" >&2
+    [ "$status" -eq 75 ] || return "$status"
+    build
+    echo "================================================================"
+    echo "Wine checks SKIPPED: $(tail -n 1 "$out/setup-windows.err")"
+    echo "(the distribution, the installer and zeb_tests.exe were built)"
+    echo "================================================================"
+    exit 0
+}
+
 all_started=$SECONDS
 scripts/setup.sh
-scripts/setup-windows.sh --wine
 mkdir -p "$out"
+install_wine
 build
 start_display
 start_wine
