@@ -3,6 +3,7 @@
 #pragma once
 
 #include "console/console.h"
+#include "tradutor/speech/numbers.h"
 #include "tradutor/speech/speech.h"
 
 namespace game {
@@ -37,6 +38,11 @@ inline void print(const std::string &text) {
 }
 inline void printLine(const std::string &text = "") {
     console::writeLine(text);
+}
+
+// A number read aloud from the recorded number words.
+inline void speakNumber(uint32_t n) {
+    numbers::speakNumberWords(numbers::numberToWords(n));
 }
 
 // Waits while speech is sounding; a pending key ends the wait at once.
