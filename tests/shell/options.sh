@@ -4,6 +4,7 @@
 # options absent or off. Usage: options.sh PROGRAM DATA_ROOT
 set -u
 program=$1
+root=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/../lib/checks.sh" "$work"
@@ -117,6 +118,12 @@ bad_list trailing_hyphen 'casa-\n' 1 - 45
 bad_list open_category '[Frutas\nuva\n' 1 '[' 91
 bad_list after_category '[Frutas] uva\n' 1 u 117
 bad_list sign 'p\xe3o\ncaf\xe9\nma\xe7\xe3\nol\xe1!\n' 4 '!' 33
+
+# The example list installed for teachers, in UTF-8 on this host.
+cfg=$(config animais 'c:\talvek\som\quibo2\animais.pal' $'ACENTOS=S\r\n')
+t=$(ZEBUNA_ROOT="$root" play animais "$cfg" "{ESC}n" 0)
+printed "$t" | grep -q '^Categoria: Animais d[ao] [a-z]*$' || fail "animais: no category said"
+printed "$t" | grep -q '^A palavra era: [A-ZÃÇÁÉ-]*$' || fail "animais: no word shown"
 
 # --- AJUDA: F1 at the letter and at the play-again question, Tab, and the
 # misses left after each miss.
