@@ -171,6 +171,7 @@ bool askLetter() {
     sayMessage("GDQUELET");
     const uint8_t typed = readKey();
     const uint8_t key = round.options.accents ? upperLetter(typed) : upperAscii(typed);
+    // An extended key's code follows its prefix; with AJUDA, F1 is the help.
     if (key == ExtendedPrefix && readKey() == F1Code && round.options.help) {
         printLine();
         sayHelp();
