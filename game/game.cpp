@@ -151,14 +151,15 @@ bool askPlayAgain() {
     return upper != 'N';
 }
 
-// PLACAR: "Você acertou N de M palavras.", the numbers read aloud.
+// PLACAR: "Você acertou N de M palavras.", the numbers read aloud (uma de
+// duas palavras).
 void sayScore() {
     sayMessage("GDACERTO");
     print(std::to_string(game.wordsFound));
-    speakNumber(game.wordsFound);
+    speakNumber(game.wordsFound, Gender::Feminine);
     sayMessage("GDDE");
     print(std::to_string(game.roundsPlayed));
-    speakNumber(game.roundsPlayed);
+    speakNumber(game.roundsPlayed, Gender::Feminine);
     sayMessage("GDPALAVS");
 }
 

@@ -40,9 +40,12 @@ inline void printLine(const std::string &text = "") {
     console::writeLine(text);
 }
 
-// A number read aloud from the recorded number words.
-inline void speakNumber(uint32_t n) {
-    numbers::speakNumberWords(numbers::numberToWords(n));
+// A number read aloud from the recorded number words, in the gender of what
+// it counts.
+enum class Gender { Masculine, Feminine };
+inline void speakNumber(uint32_t n, Gender gender = Gender::Masculine) {
+    const std::string words = numbers::numberToWords(n);
+    numbers::speakNumberWords(gender == Gender::Feminine ? numbers::feminineWords(words) : words);
 }
 
 // Waits while speech is sounding; a pending key ends the wait at once.
