@@ -27,6 +27,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's font is found by name through fontconfig, not linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# The players' own voices (SAPI=S with a SAPI kind) speak through a running
+# speech-dispatcher; the game's own voice speaks without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "speech-dispatcher, speech-dispatcher-espeak-ng")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

@@ -1,6 +1,7 @@
 #include "game/game.h"
 
 #include "game/messages.h"
+#include "game/options.h"
 #include "game/outside.h"
 #include "game/round.h"
 #include "game/start_report.h"
@@ -14,12 +15,18 @@ namespace game {
 
 namespace {
 
+constexpr uint8_t F1Code = 59; // the extended code of F1, after the prefix 0
+
 struct GameState {
     std::string soundDir;
     std::string wordListPath;
+    Options options;
     WordTable words;
     std::array<uint8_t, WordTableSize + 1> usedFlags{};
     int32_t roundCounter = 0;
+    // PLACAR: rounds played and words found in this session.
+    uint32_t roundsPlayed = 0;
+    uint32_t wordsFound = 0;
 };
 
 GameState game;
@@ -36,6 +43,7 @@ void readSettings() {
     game.wordListPath = readConfig("GALDRINO", "ARQPALAVRAS");
     if (game.wordListPath.empty())
         game.wordListPath = game.soundDir + "galdrino.pal";
+    game.options = readOptions();
 }
 
 void showTitlePicture() {
@@ -69,9 +77,23 @@ void sayLineNumber(int32_t line) {
     }
 }
 
-[[noreturn]] void reportBadLine(int32_t line) {
+// With ACENTOS the file and the character at fault are printed too: a
+// teacher mending the list needs them.
+void printFault(const std::string &path, uint8_t character) {
+    printLine("Arquivo: " + path);
+    const std::string shown =
+        character > ' ' ? std::string(1, static_cast<char>(character)) : std::string();
+    printLine("Caractere n\xe3o aceito: \"" + shown +
+              "\" (c\xf3"
+              "digo " +
+              std::to_string(character) + ")");
+}
+
+[[noreturn]] void reportBadLine(const std::string &path, const WordTable &words) {
     sayMessage("GDERRPAL");
-    sayLineNumber(line);
+    sayLineNumber(words.errorLine);
+    if (game.options.accents)
+        printFault(path, words.errorCharacter);
     cancelProgram();
 }
 
@@ -100,18 +122,67 @@ void sayLineNumber(int32_t line) {
     cancelProgram();
 }
 
+// AJUDA: F1 at the question lists the keys and asks again.
+uint8_t readAnswer() {
+    uint8_t key = readKey();
+    while (game.options.help && key == 0 && keyPressed()) {
+        if (readKey() != F1Code)
+            return 0;
+        printLine();
+        sayHelp();
+        printLine();
+        sayMessage("GDDENOVO");
+        key = readKey();
+    }
+    return key;
+}
+
 // Asks whether to play again; returns false when the player answered N.
 bool askPlayAgain() {
     printLine();
     sayMessage("GDDENOVO");
     while (keyPressed())
         readKey();
-    const uint8_t key = readKey();
+    const uint8_t key = readAnswer();
     const uint8_t upper = key >= 'a' && key <= 'z' ? static_cast<uint8_t>(key - 32) : key;
     speakChar(upper);
     if (key > 20)
         printLine(std::string(1, static_cast<char>(key)));
     return upper != 'N';
+}
+
+// PLACAR: "Você acertou N de M palavras.", the numbers read aloud (uma de
+// duas palavras).
+void sayScore() {
+    sayMessage("GDACERTO");
+    print(std::to_string(game.wordsFound));
+    speakNumber(game.wordsFound, Gender::Feminine);
+    sayMessage("GDDE");
+    print(std::to_string(game.roundsPlayed));
+    speakNumber(game.roundsPlayed, Gender::Feminine);
+    sayMessage("GDPALAVS");
+}
+
+// ACENTOS: the category of the word, printed and read at the round's start.
+void sayCategory(int16_t category) {
+    if (category == NoCategory)
+        return;
+    const std::string &name = game.words.categoryNames[static_cast<size_t>(category)];
+    sayMessage("GDCATEG");
+    printLine(name);
+    speakText(name);
+    waitForSpeech();
+}
+
+void playOneRound(int32_t index) {
+    const auto slot = static_cast<size_t>(index);
+    sayCategory(game.words.categories[slot]);
+    const RoundEnd end = playRound(game.words.words[slot], game.options);
+    ++game.roundsPlayed;
+    if (end == RoundEnd::Won)
+        ++game.wordsFound;
+    if (game.options.score)
+        sayScore();
 }
 
 void playLoop() {
@@ -126,7 +197,7 @@ void playLoop() {
             game.roundCounter = 1;
             clearUsedFlags();
         }
-        playRound(game.words.words[static_cast<size_t>(pickWord())]);
+        playOneRound(pickWord());
     } while (askPlayAgain());
 }
 
@@ -145,7 +216,9 @@ void clearUsedFlags() {
 }
 
 void loadWordList(const std::string &path) {
-    switch (readWordList(path, game.words)) {
+    const WordListFormat format =
+        game.options.accents ? WordListFormat::Accented : WordListFormat::Classic;
+    switch (readWordList(path, game.words, format)) {
     case WordListResult::Loaded:
         return;
     case WordListResult::CannotOpen:
@@ -155,7 +228,7 @@ void loadWordList(const std::string &path) {
         sayMessage("GDMAXPAL");
         cancelProgram();
     case WordListResult::BadCharacter:
-        reportBadLine(game.words.count + 1);
+        reportBadLine(path, game.words);
     case WordListResult::Empty:
         // With no word there is nothing to draw: the list is as good as missing.
         sayMessage("GDARNENC");

@@ -45,6 +45,22 @@ constexpr Message Catalogue[] = {
     {"GDCFGERR", "Houve um erro no seu arquivo de configura\xe7\xe3o. Linha ", false},
     {"GDCFGCOR", "Corrija ou apague esse arquivo para jogar com a configura\xe7\xe3o instalada.",
      true},
+    // The options of section GALDRINO: the help of AJUDA, the misses left
+    // (a number follows), the score of PLACAR ("Você acertou N de M
+    // palavras.", numbers between the pieces) and the category of ACENTOS.
+    {"GDAJUDA", "Teclas da rodada:", true},
+    {"GDAJLETR", "Uma letra: tenta essa letra.", true},
+    {"GDAJREPE", "Enter, espa\xe7o ou seta: as letras j\xe1 tentadas.", true},
+    {"GDAJTAB", "Tab: os erros que restam e as letras tentadas.", true},
+    {"GDAJESC", "ESC: desiste da rodada.", true},
+    {"GDAJF1", "F1: esta ajuda.", true},
+    {"GDAJNOVO", "No fim: N sai do jogo, outra tecla joga de novo.", true},
+    {"GDRESTAM", "Erros que voc\xea ainda pode cometer: ", false},
+    {"GDTENTAD", "Letras que voc\xea j\xe1 tentou:", true},
+    {"GDACERTO", "Voc\xea acertou ", false},
+    {"GDDE", " de ", false},
+    {"GDPALAVS", " palavras.", true},
+    {"GDCATEG", "Categoria: ", false},
     {"GDPLIM", nullptr, false},
     {"GDTCHEN", nullptr, false},
     {"GDREQIEN", nullptr, false},

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "console/console.h"
+#include "tradutor/speech/numbers.h"
 #include "tradutor/speech/speech.h"
 
 namespace game {
@@ -37,6 +38,14 @@ inline void print(const std::string &text) {
 }
 inline void printLine(const std::string &text = "") {
     console::writeLine(text);
+}
+
+// A number read aloud from the recorded number words, in the gender of what
+// it counts.
+enum class Gender { Masculine, Feminine };
+inline void speakNumber(uint32_t n, Gender gender = Gender::Masculine) {
+    const std::string words = numbers::numberToWords(n);
+    numbers::speakNumberWords(gender == Gender::Feminine ? numbers::feminineWords(words) : words);
 }
 
 // Waits while speech is sounding; a pending key ends the wait at once.

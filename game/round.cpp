@@ -1,6 +1,7 @@
 #include "game/round.h"
 
 #include "game/gallows.h"
+#include "game/letters.h"
 #include "game/messages.h"
 #include "game/outside.h"
 
@@ -10,7 +11,8 @@ namespace game {
 
 namespace {
 
-constexpr uint8_t Enter = 13, Escape = 27, Space = 32, ExtendedPrefix = 0;
+constexpr uint8_t Tab = 9, Enter = 13, Escape = 27, Space = 32, ExtendedPrefix = 0;
+constexpr uint8_t F1Code = 59; // the extended code that follows the prefix
 constexpr int32_t HangingMiss = 8;
 constexpr int MaxWordLength = 40;
 
@@ -19,6 +21,7 @@ constexpr const char *BodyPartMessages[HangingMiss] = {
     nullptr, "GDCABECA", "GDPESCOC", "GDTRONCO", "GDBRADIR", "GDBRAESQ", "GDPERDIR", "GDPERESQ"};
 
 struct RoundState {
+    Options options;
     std::string word;
     std::array<bool, 26> tried{};
     std::array<bool, MaxWordLength> revealed{};
@@ -75,14 +78,25 @@ void showWord() {
     }
 }
 
+// AJUDA: how many more misses the player may make before being hanged.
+void sayMissesLeft() {
+    sayMessage("GDRESTAM");
+    const auto left = static_cast<uint32_t>(HangingMiss - 1 - round.missCount);
+    printLine(std::to_string(left));
+    speakNumber(left);
+}
+
 void onMiss() {
     ++round.missCount;
     sayMessage(round.missCount >= HangingMiss ? "GDREQIEN" : "GDTCHEN");
     drawGallows(round.missCount);
-    if (round.missCount >= HangingMiss)
+    if (round.missCount >= HangingMiss) {
         round.hanged = true;
-    else
-        sayMessage(BodyPartMessages[round.missCount]);
+        return;
+    }
+    sayMessage(BodyPartMessages[round.missCount]);
+    if (round.options.help)
+        sayMissesLeft();
 }
 
 void spellWord() {
@@ -98,10 +112,8 @@ void revealWord() {
     speakText(round.word);
 }
 
-// Enter, space or an extended key: the letters tried so far, in order.
-void repeatTriedLetters() {
-    printLine();
-    sayMessage("GDREPETE");
+// The letters tried so far, in alphabetical order, on one line.
+void sayTriedLetters() {
     for (uint8_t letter = 'A'; letter <= 'Z'; ++letter) {
         if (!round.tried[letter - 'A'])
             continue;
@@ -109,7 +121,30 @@ void repeatTriedLetters() {
         speakLetter(letter);
     }
     printLine();
+}
+
+// Enter, space or an extended key: the letters tried so far.
+void repeatTriedLetters() {
+    printLine();
+    sayMessage("GDREPETE");
+    sayTriedLetters();
     delayMs(3000);
+}
+
+// AJUDA's Tab: the misses left, then the letters tried.
+void sayStatus() {
+    printLine();
+    sayMissesLeft();
+    sayMessage("GDTENTAD");
+    sayTriedLetters();
+}
+
+// The letter a key tries: A..Z, and with ACENTOS an accented letter counts
+// as its plain one. 0 for a key that is no letter.
+uint8_t triedLetter(uint8_t key) {
+    if (round.options.accents)
+        return plainLetter(key);
+    return key >= 'A' && key <= 'Z' ? key : 0;
 }
 
 void judgeLetter(uint8_t letter) {
@@ -119,8 +154,9 @@ void judgeLetter(uint8_t letter) {
     }
     round.tried[letter - 'A'] = true;
     bool missed = true;
+    // A plain letter finds its accented forms too.
     for (size_t i = 0; i < round.word.size(); ++i)
-        if (static_cast<uint8_t>(round.word[i]) == letter) {
+        if (plainLetter(static_cast<uint8_t>(round.word[i])) == letter) {
             round.revealed[i] = true;
             missed = false;
         }
@@ -133,10 +169,19 @@ bool askLetter() {
     delayMs(400);
     discardPendingKeys();
     sayMessage("GDQUELET");
-    const uint8_t key = upperAscii(readKey());
+    const uint8_t typed = readKey();
+    const uint8_t key = round.options.accents ? upperLetter(typed) : upperAscii(typed);
+    // An extended key's code follows its prefix; with AJUDA, F1 is the help.
+    if (key == ExtendedPrefix && readKey() == F1Code && round.options.help) {
+        printLine();
+        sayHelp();
+        return true;
+    }
+    if (key == Tab && round.options.help) {
+        sayStatus();
+        return true;
+    }
     if (key == Enter || key == Space || key == ExtendedPrefix) {
-        if (key == ExtendedPrefix)
-            readKey();
         repeatTriedLetters();
         return true;
     }
@@ -148,18 +193,28 @@ bool askLetter() {
         revealWord();
         return false;
     }
-    if (key < 'A' || key > 'Z')
-        sayMessage("GDSOALFA");
+    if (const uint8_t letter = triedLetter(key); letter != 0)
+        judgeLetter(letter);
     else
-        judgeLetter(key);
+        sayMessage("GDSOALFA");
     return true;
 }
 
 } // namespace
 
-void playRound(const std::string &word) {
+void sayHelp() {
+    for (const char *key :
+         {"GDAJUDA", "GDAJLETR", "GDAJREPE", "GDAJTAB", "GDAJESC", "GDAJF1", "GDAJNOVO"})
+        sayMessage(key);
+}
+
+RoundEnd playRound(const std::string &word, const Options &options) {
     round = RoundState{};
+    round.options = options;
     round.word = word.substr(0, MaxWordLength);
+    // A hyphen or a blank of an accented word is shown from the start.
+    for (size_t i = 0; i < round.word.size(); ++i)
+        round.revealed[i] = plainLetter(static_cast<uint8_t>(round.word[i])) == 0;
     drawGallows(0);
     printLine();
     do {
@@ -170,14 +225,15 @@ void playRound(const std::string &word) {
             sayMessage("GDERA");
             printLine(round.word);
             speakText(round.word);
-            return;
+            return RoundEnd::Won;
         }
         if (!askLetter())
-            return;
+            return RoundEnd::GaveUp;
     } while (!round.hanged);
     printLine();
     sayMessage("GDENFORC");
     revealWord();
+    return RoundEnd::Hanged;
 }
 
 } // namespace game

@@ -1,8 +1,11 @@
 #include "game/word_list.h"
 
+#include "game/letters.h"
+#include "platform/cp1252.h"
 #include "platform/file.h"
 
 #include <string_view>
+#include <utility>
 
 namespace game {
 
@@ -54,12 +57,70 @@ private:
     bool ended_ = false;
 };
 
-enum class LineResult { Good, Bad };
+// The characters of a text in Windows-1252: a UTF-8 text's characters are
+// decoded (one without a Windows-1252 byte becomes "?"), and its byte-order
+// mark dropped.
+class TextReader {
+public:
+    TextReader(ByteReader &bytes, bool utf8) : bytes_(bytes), utf8_(utf8) {
+        if (utf8_ && bytes_.peek() == 0xEF)
+            pushed_ = decode(); // the mark, or a character kept for next()
+        if (pushed_ == ByteOrderMark)
+            pushed_ = -1;
+        atStart_ = false;
+    }
+
+    int next() {
+        if (pushed_ >= 0)
+            return std::exchange(pushed_, -1);
+        return decode();
+    }
+    // Only line ends are looked at ahead, and they are single bytes.
+    int peek() { return pushed_ >= 0 ? pushed_ : bytes_.peek(); }
+    bool atEnd() { return peek() < 0; }
+
+private:
+    static constexpr int ByteOrderMark = 0x10000;
+
+    int decode() {
+        const int lead = bytes_.next();
+        if (!utf8_ || lead < 0x80)
+            return lead;
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        uint32_t codePoint = static_cast<uint32_t>(lead) & (0x7Fu >> length);
+        for (int k = 1; k < length; ++k)
+            codePoint = (codePoint << 6) | (static_cast<uint32_t>(bytes_.next()) & 0x3F);
+        if (codePoint == 0xFEFF && atStart_)
+            return ByteOrderMark;
+        const int byte = platform::unicodeToCp1252(codePoint);
+        return byte >= 0 ? byte : '?';
+    }
+
+    ByteReader &bytes_;
+    bool utf8_;
+    bool atStart_ = true;
+    int pushed_ = -1;
+};
+
+// Whether the bytes, up to the end of the text, are well-formed UTF-8.
+bool isUtf8(ByteReader &bytes) {
+    platform::Utf8Check check;
+    for (int byte = bytes.next(); byte >= 0 && !check.failed(); byte = bytes.next())
+        check.feed(static_cast<uint8_t>(byte));
+    return check.valid();
+}
+
+enum class LineResult { Good, Bad, Skipped, Category };
+
+struct Line {
+    std::string text; // the word, or the category's name
+    uint8_t badCharacter = 0;
+};
 
 // Reads one line up to and including its line end (CR LF or LF). The first
 // 40 letters are kept; the whole line is checked.
-LineResult readLine(ByteReader &reader, std::string &word) {
-    word.clear();
+LineResult readClassicLine(TextReader &reader, Line &line) {
+    line.text.clear();
     bool good = true;
     for (int byte = reader.next(); byte >= 0; byte = reader.next()) {
         if (byte == '\n')
@@ -67,41 +128,191 @@ LineResult readLine(ByteReader &reader, std::string &word) {
         if (byte == '\r' && reader.peek() == '\n')
             continue;
         const int upper = byte >= 'a' && byte <= 'z' ? byte - 32 : byte;
-        if (upper < 'A' || upper > 'Z')
+        if (upper < 'A' || upper > 'Z') {
+            if (good)
+                line.badCharacter = static_cast<uint8_t>(byte);
             good = false;
-        else if (word.size() < WordCapacity)
-            word += static_cast<char>(upper);
+        } else if (line.text.size() < WordCapacity) {
+            line.text += static_cast<char>(upper);
+        }
     }
     return good ? LineResult::Good : LineResult::Bad;
 }
 
-WordListResult readWords(ByteReader &reader, WordTable &table) {
-    std::string word;
-    while (!reader.atEnd()) {
+bool isBlank(int c) {
+    return c == ' ' || c == '\t';
+}
+
+// One line of the accented format, read a character at a time so that a
+// line of any length is checked without being held whole.
+class AccentedLine {
+public:
+    explicit AccentedLine(Line &line) : line_(line) { line_.text.clear(); }
+
+    void take(int c) {
+        if (bad_ || kind_ == Kind::Comment)
+            return;
+        if (isBlank(c)) {
+            if (kind_ != Kind::Empty)
+                ++blanks_;
+            return;
+        }
+        if (kind_ == Kind::Empty)
+            kind_ = c == '#' ? Kind::Comment : c == '[' ? Kind::Category : Kind::Word;
+        if (kind_ == Kind::Word)
+            takeWordCharacter(c);
+        else if (kind_ == Kind::Category && last_ >= 0)
+            takeNameCharacter(c);
+        blanks_ = 0;
+        last_ = c;
+    }
+
+    LineResult end() {
+        if (!bad_ && kind_ == Kind::Word && last_ == '-')
+            fail('-');
+        if (!bad_ && kind_ == Kind::Category && (!closed_ || line_.text.empty()))
+            fail(closed_ ? ']' : '[');
+        if (bad_)
+            return LineResult::Bad;
+        switch (kind_) {
+        case Kind::Word:
+            return LineResult::Good;
+        case Kind::Category:
+            return LineResult::Category;
+        default:
+            return LineResult::Skipped;
+        }
+    }
+
+private:
+    enum class Kind { Empty, Comment, Word, Category };
+
+    void takeWordCharacter(int c) {
+        const bool letter = plainLetter(static_cast<uint8_t>(c)) != 0;
+        if (!letter && (c != '-' || line_.text.empty()))
+            fail(c);
+        else
+            keep(blanks_, static_cast<char>(upperLetter(static_cast<uint8_t>(c))));
+    }
+
+    void takeNameCharacter(int c) {
+        if (closed_ || c < ' ')
+            fail(c);
+        else if (c == ']')
+            closed_ = true;
+        else
+            keep(line_.text.empty() ? 0 : blanks_, static_cast<char>(c));
+    }
+
+    // The blanks before a character are inside the text: they are kept
+    // with it, up to the capacity.
+    void keep(int blanks, char c) {
+        for (; blanks > 0 && line_.text.size() < WordCapacity; --blanks)
+            line_.text += ' ';
+        if (line_.text.size() < WordCapacity)
+            line_.text += c;
+    }
+
+    void fail(int c) {
+        bad_ = true;
+        line_.badCharacter = static_cast<uint8_t>(c);
+    }
+
+    Line &line_;
+    Kind kind_ = Kind::Empty;
+    int blanks_ = 0;
+    int last_ = -1;
+    bool closed_ = false;
+    bool bad_ = false;
+};
+
+LineResult readAccentedLine(TextReader &reader, Line &line) {
+    AccentedLine accented(line);
+    for (int byte = reader.next(); byte >= 0; byte = reader.next()) {
+        if (byte == '\n')
+            break;
+        if (byte == '\r' && reader.peek() == '\n')
+            continue;
+        accented.take(byte);
+    }
+    return accented.end();
+}
+
+// The index of the category of the next word: its name is stored with the
+// first word that has it, so that there are never more names than words.
+int16_t categoryOf(WordTable &table, const std::string &pending, bool hasPending) {
+    if (!hasPending)
+        return NoCategory;
+    if (table.categoryNames.empty() || table.categoryNames.back() != pending || table.count == 0 ||
+        table.categories[static_cast<size_t>(table.count - 1)] == NoCategory)
+        table.categoryNames.push_back(pending);
+    return static_cast<int16_t>(table.categoryNames.size() - 1);
+}
+
+WordListResult readWords(TextReader &reader, WordTable &table, WordListFormat format) {
+    Line line;
+    std::string category;
+    bool inCategory = false;
+    for (int32_t number = 1; !reader.atEnd(); ++number) {
+        if (format == WordListFormat::Classic && table.count >= WordListCapacity)
+            return WordListResult::TooManyLines;
+        const LineResult result = format == WordListFormat::Classic
+                                      ? readClassicLine(reader, line)
+                                      : readAccentedLine(reader, line);
+        if (result == LineResult::Bad) {
+            table.errorLine = number;
+            table.errorCharacter = line.badCharacter;
+            return WordListResult::BadCharacter;
+        }
+        if (result == LineResult::Skipped)
+            continue;
+        if (result == LineResult::Category) {
+            category = line.text;
+            inCategory = true;
+            continue;
+        }
         if (table.count >= WordListCapacity)
             return WordListResult::TooManyLines;
-        if (readLine(reader, word) == LineResult::Bad)
-            return WordListResult::BadCharacter;
-        table.words[static_cast<size_t>(table.count++)] = word;
+        table.categories[static_cast<size_t>(table.count)] =
+            categoryOf(table, category, inCategory);
+        table.words[static_cast<size_t>(table.count++)] = line.text;
     }
     return table.count == 0 ? WordListResult::Empty : WordListResult::Loaded;
 }
 
+void clearTable(WordTable &table) {
+    table.count = 0;
+    table.categoryNames.clear();
+    table.errorLine = 0;
+    table.errorCharacter = 0;
+}
+
 } // namespace
 
-WordListResult readWordList(const std::string &path, WordTable &table) {
-    table.count = 0;
+// The file is read twice: once to learn whether it is UTF-8, once for its
+// words.
+WordListResult readWordList(const std::string &path, WordTable &table, WordListFormat format) {
+    clearTable(table);
     platform::File file;
     if (!file.open(path))
         return WordListResult::CannotOpen;
-    ByteReader reader(file);
-    return readWords(reader, table);
+    ByteReader probe(file);
+    const bool utf8 = isUtf8(probe);
+    platform::File again;
+    if (!again.open(path))
+        return WordListResult::CannotOpen;
+    ByteReader bytes(again);
+    TextReader reader(bytes, utf8);
+    return readWords(reader, table, format);
 }
 
-WordListResult readWordListText(std::string_view text, WordTable &table) {
-    table.count = 0;
-    ByteReader reader(text);
-    return readWords(reader, table);
+WordListResult readWordListText(std::string_view text, WordTable &table, WordListFormat format) {
+    clearTable(table);
+    ByteReader probe(text);
+    const bool utf8 = isUtf8(probe);
+    ByteReader bytes(text);
+    TextReader reader(bytes, utf8);
+    return readWords(reader, table, format);
 }
 
 } // namespace game

@@ -87,4 +87,45 @@ std::string cp1252ToUtf8(const std::string &bytes) {
     return out;
 }
 
+void Utf8Check::feed(uint8_t byte) {
+    if (!valid_)
+        return;
+    if (pending_ > 0) {
+        // Overlong forms, surrogates and code points above U+10FFFF are
+        // caught at the byte after the lead.
+        const bool second = index_ == 1;
+        const bool bad = (byte & 0xC0) != 0x80 || (second && lead_ == 0xE0 && byte < 0xA0) ||
+                         (second && lead_ == 0xED && byte >= 0xA0) ||
+                         (second && lead_ == 0xF0 && byte < 0x90) ||
+                         (second && lead_ == 0xF4 && byte >= 0x90);
+        if (bad)
+            valid_ = false;
+        --pending_;
+        ++index_;
+        return;
+    }
+    lead_ = byte;
+    index_ = 1;
+    if (byte < 0x80)
+        pending_ = 0;
+    else if (byte >= 0xC2 && byte <= 0xDF)
+        pending_ = 1;
+    else if (byte >= 0xE0 && byte <= 0xEF)
+        pending_ = 2;
+    else if (byte >= 0xF0 && byte <= 0xF4)
+        pending_ = 3;
+    else
+        valid_ = false;
+}
+
+std::string textToCp1252(const std::string &text) {
+    const bool marked = text.rfind(Utf8Mark, 0) == 0;
+    Utf8Check check;
+    for (const char c : text)
+        check.feed(static_cast<uint8_t>(c));
+    if (!check.valid())
+        return text;
+    return utf8ToCp1252(marked ? text.substr(3) : text);
+}
+
 } // namespace platform

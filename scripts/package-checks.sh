@@ -3,7 +3,8 @@
 # with sudo; CI runs it):
 #   1. scripts/package.sh makes it;
 #   2. lintian reports no error (its whole report is printed);
-#   3. the desktop entry and the AppStream description validate;
+#   3. the desktop entry (without a warning or hint) and the AppStream
+#      description validate, and the package recommends speech-dispatcher;
 #   4. apt-get installs it with its dependencies;
 #   5. the installed programs pass tests/install/installed.sh: a headless
 #      round, zebfala with the native voice and the built-in engine, the
@@ -26,7 +27,11 @@ mkdir -p "$out"
 scripts/package.sh >"$out/package.log" 2>&1 || { tail -n 40 "$out/package.log" >&2; fail "scripts/package.sh failed"; }
 package=$(realpath "$(ls "$build"/galdrino_*.deb)")
 echo "package-checks: $package ($(stat -c %s "$package") bytes)"
-dpkg-deb --field "$package" Package Version Depends
+dpkg-deb --field "$package" Package Version Depends Recommends
+for recommended in speech-dispatcher speech-dispatcher-espeak-ng; do
+    dpkg-deb --field "$package" Recommends | tr -d ' ' | tr ',' '\n' | grep -qx "$recommended" ||
+        fail "the package does not recommend $recommended"
+done
 
 echo "package-checks: lintian"
 lintian --fail-on error --display-info "$package" | tee "$out/lintian.txt" ||
@@ -39,8 +44,10 @@ apt_install "$package" >"$out/install.log" 2>&1 ||
 dpkg-query -L galdrino >"$out/files.txt"
 echo "package-checks: installed, $(wc -l <"$out/files.txt") paths"
 
-desktop-file-validate /usr/share/applications/org.galdrino.Galdrino.desktop ||
-    fail "the desktop entry does not validate"
+# Not even a hint: a second main category would list the game twice.
+validation=$(desktop-file-validate /usr/share/applications/org.galdrino.Galdrino.desktop 2>&1) ||
+    fail "the desktop entry does not validate: $validation"
+[ -z "$validation" ] || fail "the desktop entry has warnings: $validation"
 appstreamcli validate --no-net --explain /usr/share/metainfo/org.galdrino.Galdrino.metainfo.xml ||
     fail "the AppStream description does not validate"
 for icon in 48 64 128 256; do

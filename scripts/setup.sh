@@ -11,6 +11,7 @@ packages=(
   espeak-ng libespeak-ng-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng
   zlib1g-dev
+  desktop-file-utils
   "$@"
 )
 

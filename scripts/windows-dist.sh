@@ -53,7 +53,12 @@ assemble() {
     rm -rf "$root"
     mkdir -p "$root/windows"
     cp -r "$data/talvek" "$root/talvek"
-    cp "$data/windows/ZEBUNA.INI" "$root/windows/ZEBUNA.INI"
+    # The Linux tree holds the texts people edit in UTF-8; Windows has them
+    # in Windows-1252: the configuration's source and the example lists.
+    cp data/ZEBUNA.INI "$root/windows/ZEBUNA.INI"
+    for list in animais.pal escola.pal; do
+        windows_text "data/$list" "$root/talvek/som/quibo2/$list"
+    done
     cp "$win_build/bin/galdrino.exe" "$win_build/bin/zebfala.exe" "$root/talvek/"
     # The built-in engine's synthesizer, when this tree builds it; the
     # programs load it from their own directory.
@@ -69,7 +74,7 @@ assemble() {
 check() {
     local root=$dist_dir/galdrino file
     for file in LEIAME.TXT INSTALAR.BAT windows/ZEBUNA.INI talvek/galdrino.exe talvek/zebfala.exe \
-        talvek/som/quibo2/galdrino.pal talvek/som/quibo2/GDINIC.wav talvek/som/letras/_65.wav \
+        talvek/som/quibo2/galdrino.pal talvek/som/quibo2/animais.pal talvek/som/quibo2/GDINIC.wav talvek/som/letras/_65.wav \
         talvek/som/difones/ZEBVOZ.IND talvek/som/difones/ZEBVOZ.DIF; do
         [ -s "$root/$file" ] || fail "$file is missing from the distribution"
     done

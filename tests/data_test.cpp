@@ -2,6 +2,8 @@
 // layer ask for is there, in the format its player expects, audible and
 // tidy; the word list and the default configuration are valid.
 #include "console/bmp_decoder.h"
+#include "game/word_list.h"
+#include "platform/cp1252.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 
@@ -266,20 +268,38 @@ TEST(DataConfiguration, DefaultsPointIntoTheTree) {
     }
 }
 
-TEST(DataConfiguration, IsWindows1252Text) {
+// On this host the configuration people edit is UTF-8, accents and all;
+// the Windows distribution ships the Windows-1252 source.
+TEST(DataConfiguration, IsUtf8Text) {
     const auto bytes = readBytes(kRoot / "windows" / "ZEBUNA.INI");
+    platform::Utf8Check check;
     size_t accented = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] < 0x80) {
-            continue;
-        }
-        ++accented;
-        // A lead byte followed by a continuation byte would be UTF-8.
-        const bool utf8Pair = bytes[i] >= 0xC2 && bytes[i] <= 0xF4 && i + 1 < bytes.size() &&
-                              bytes[i + 1] >= 0x80 && bytes[i + 1] <= 0xBF;
-        EXPECT_FALSE(utf8Pair) << "UTF-8 sequence at byte " << i;
+    for (const uint8_t byte : bytes) {
+        check.feed(byte);
+        accented += byte >= 0x80;
     }
+    EXPECT_TRUE(check.valid());
     EXPECT_GT(accented, 0u) << "the Portuguese comments lost their accents";
+}
+
+// The example lists for teachers load, each in its format.
+TEST(DataWordLists, ExamplesLoad) {
+    game::WordTable table;
+    ASSERT_EQ(game::readWordList((kSoundDir / "animais.pal").string(), table,
+                                 game::WordListFormat::Accented),
+              game::WordListResult::Loaded);
+    EXPECT_GE(table.count, 30);
+    EXPECT_GE(table.categoryNames.size(), 2u);
+    const auto words =
+        std::vector<std::string>(table.words.begin(), table.words.begin() + table.count);
+    EXPECT_NE(std::find(words.begin(), words.end(),
+                        "ON\xc7"
+                        "A"),
+              words.end());
+    ASSERT_EQ(game::readWordList((kSoundDir / "escola.pal").string(), table),
+              game::WordListResult::Loaded);
+    EXPECT_GE(table.count, 20);
+    EXPECT_TRUE(table.categoryNames.empty());
 }
 
 TEST(DataTree, HasTheDiphoneDirectory) {

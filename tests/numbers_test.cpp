@@ -64,6 +64,30 @@ TEST(NumberWords, HundredsAndGroups) {
     EXPECT_EQ(numbers::groupToWords(digits, 4), "");
 }
 
+TEST(NumberWords, FeminineWordsForThingsCountedInTheFeminine) {
+    const WordsCase cases[] = {
+        {0, "zero"},
+        {1, "uma"},
+        {2, "duas"},
+        {3, "tres"},
+        {12, "doze"},
+        {21, "vinte e uma"},
+        {32, "trinta e duas"},
+        {201, "duzentos e uma"},
+        {1000, "mil "},
+        {2002, "duas mil e duas"},
+        {1000000, "um milh\xe3o "},
+        {2000001, "dois milh\xf5"
+                  "es e uma"},
+        {201002001, "duzentos e um milh\xf5"
+                    "es duas mil e uma"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(numbers::feminineWords(numbers::numberToWords(c.n)), c.words) << c.n;
+    EXPECT_EQ(numbers::pieceNames("uma de duas"),
+              (std::vector<std::string>{"_uma", "_de", "_duas"}));
+}
+
 using Names = std::vector<std::string>;
 
 TEST(NumberWords, WordsNameTheirRecordings) {

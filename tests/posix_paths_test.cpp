@@ -131,6 +131,18 @@ TEST_F(PosixPaths, MapsWindowsAndNativePaths) {
         EXPECT_EQ(platform::nativePath(expand(c.input)), expand(c.expected)) << c.input;
 }
 
+// The program's Windows-1252 path of a file people named in UTF-8.
+TEST_F(PosixPaths, Windows1252NamesFindUtf8Files) {
+    fs::create_directories(root_ + "/Listas");
+    writeFile(root_ + "/Listas/ma\xc3\xa7\xc3\xa3.pal", "MACA");
+    EXPECT_EQ(platform::nativePath("c:\\listas\\ma\xe7\xe3.pal"),
+              root_ + "/Listas/ma\xc3\xa7\xc3\xa3.pal");
+    // a path already in UTF-8 is kept, and one found nowhere stays as written
+    EXPECT_EQ(platform::nativePath(root_ + "/Listas/ma\xc3\xa7\xc3\xa3.pal"),
+              root_ + "/Listas/ma\xc3\xa7\xc3\xa3.pal");
+    EXPECT_EQ(platform::nativePath("c:\\listas\\p\xeara.pal"), root_ + "/Listas/p\xeara.pal");
+}
+
 TEST_F(PosixPaths, RelativePathsStayRelative) {
     ASSERT_TRUE(platform::setCurrentDirectory("c:\\talvek"));
     const std::vector<PathCase> cases = {

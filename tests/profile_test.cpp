@@ -94,6 +94,13 @@ TEST_F(Profile, Lookups) {
         // quotes
         // a file saved with the UTF-8 mark
         {"\xef\xbb\xbf[S]\r\nK=marked\r\n", "S", "K", "marked"},
+        // values of a UTF-8 file come in Windows-1252, with or without the
+        // mark; a Windows-1252 file's are kept as they are
+        {"\xef\xbb\xbf; configura\xc3\xa7\xc3\xa3o\r\n[S]\r\nK=c:\\a\xc3\xa7\xc3\xa3o\\\r\n", "S",
+         "K", "c:\\a\xe7\xe3o\\"},
+        {"; configura\xc3\xa7\xc3\xa3o\n[S]\nK=Jo\xc3\xa3o \xe2\x82\xac\n", "S", "K",
+         "Jo\xe3o \x80"},
+        {"; configura\xe7\xe3o\r\n[S]\r\nK=a\xe7\xe3o\r\n", "S", "K", "a\xe7\xe3o"},
         {"[S]\nK=\"quoted value\"\n", "S", "K", "quoted value"},
         {"[S]\nK='single'\n", "S", "K", "single"},
         {"[S]\nK=  \" inner blanks \"  \n", "S", "K", " inner blanks "},

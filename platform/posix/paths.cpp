@@ -2,6 +2,7 @@
 // native file system, with a drive root, a Windows directory, case-blind
 // lookup of names and the ZEBUNA.INI override: the --config file, else the
 // player's own copy.
+#include "platform/cp1252.h"
 #include "platform/host_settings.h"
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
@@ -122,7 +123,7 @@ std::string resolve(const std::string &base, std::string_view rest) {
 }
 
 // Maps a path of the program to a native path, without the override.
-std::string mapPath(const std::string &path) {
+std::string mapBytes(const std::string &path) {
     if (path.empty())
         return {};
     std::string s = path;
@@ -154,6 +155,24 @@ std::string mapPath(const std::string &path) {
     if (trailing && out.back() != '/')
         out += '/';
     return out;
+}
+
+bool isUtf8(const std::string &text) {
+    platform::Utf8Check check;
+    for (const char c : text)
+        check.feed(static_cast<uint8_t>(c));
+    return check.valid();
+}
+
+// The program's paths are Windows-1252 (those of ZEBUNA.INI among them); a
+// name the file system does not hold as written is looked for in UTF-8, the
+// encoding of the names people give their files.
+std::string mapPath(const std::string &path) {
+    std::string native = mapBytes(path);
+    if (native.empty() || entryExists(native) || isUtf8(path))
+        return native;
+    std::string utf8 = mapBytes(platform::cp1252ToUtf8(path));
+    return entryExists(utf8) ? utf8 : native;
 }
 
 // Whether two native directories are the same, case-blind like the names.

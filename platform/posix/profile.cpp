@@ -1,4 +1,5 @@
 // GetPrivateProfileStringA emulated on the POSIX hosts.
+#include "platform/cp1252.h"
 #include "platform/file.h"
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
@@ -77,11 +78,13 @@ namespace posix_host {
 
 std::string profileValue(std::string_view data, const std::string &section, const std::string &key,
                          const std::string &defaultValue, size_t capacity) {
-    // A file saved by an editor that marks UTF-8 starts with the mark.
-    if (data.substr(0, 3) == "\xef\xbb\xbf")
+    // A file saved by an editor that marks UTF-8 starts with the mark; the
+    // values of a UTF-8 file are handed on in Windows-1252.
+    if (data.substr(0, 3) == platform::Utf8Mark)
         data.remove_prefix(3);
+    const std::string text = platform::textToCp1252(std::string(data));
     std::string_view value;
-    if (findValue(data, trimProfileBlanks(section), trimProfileBlanks(key), value))
+    if (findValue(text, trimProfileBlanks(section), trimProfileBlanks(key), value))
         return cut(value, capacity);
     // As Windows does, trailing blanks of the default are dropped.
     std::string_view fallback(defaultValue);

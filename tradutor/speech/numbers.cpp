@@ -88,6 +88,34 @@ std::string numberToWords(uint32_t n) {
     return number_words::cardinalWords(n, Names);
 }
 
+std::string feminineWords(const std::string &words) {
+    std::vector<std::string> parts;
+    for (size_t start = 0;;) {
+        const size_t end = words.find(' ', start);
+        parts.push_back(words.substr(start, end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    // From the end: a word counts what the nearest scale word after it
+    // names, or, with none, the feminine thing counted.
+    bool masculine = false;
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        if (part->starts_with("milh") || part->starts_with("bilh") || part->starts_with("trilh"))
+            masculine = true;
+        else if (*part == "mil")
+            masculine = false;
+        else if (!masculine && *part == "um")
+            *part = "uma";
+        else if (!masculine && *part == "dois")
+            *part = "duas";
+    }
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i == 0 ? "" : " ") + parts[i];
+    return out;
+}
+
 std::vector<std::string> pieceNames(const std::string &words) {
     std::vector<std::string> names;
     size_t start = 0;
