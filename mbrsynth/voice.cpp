@@ -1,7 +1,8 @@
 #include "mbrsynth/voice.h"
 
 #include <fstream>
-#include <iterator>
+#include <memory>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -20,15 +21,39 @@ Voice::Voice(VoiceData data) : data_(std::move(data)) {
     silence_ = phoneme("_");
 }
 
-std::optional<Voice> Voice::open(const std::string &path, std::string &error) {
-    std::ifstream file(path, std::ios::binary);
+namespace {
+
+// Larger than any voice: what a directory or a device reports as its end is
+// refused before anything is allocated for it.
+constexpr std::streamoff kMaxVoiceBytes = std::streamoff{1} << 28;
+
+// The whole file in one read: a voice is several megabytes, and reading it
+// through a stream iterator a byte at a time was most of the engine's start.
+bool readWhole(const std::string &path, std::unique_ptr<uint8_t[]> &bytes, size_t &size) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
+        return false;
+    }
+    const std::streamoff end = file.tellg();
+    if (end < 0 || end > kMaxVoiceBytes || !file.seekg(0)) {
+        return false;
+    }
+    size = static_cast<size_t>(end);
+    bytes.reset(new (std::nothrow) uint8_t[size + 1]); // unfilled: the read covers it
+    return bytes &&
+           file.read(reinterpret_cast<char *>(bytes.get()), static_cast<std::streamsize>(size));
+}
+
+} // namespace
+
+std::optional<Voice> Voice::open(const std::string &path, std::string &error) {
+    std::unique_ptr<uint8_t[]> image;
+    size_t size = 0;
+    if (!readWhole(path, image, size)) {
         error = "cannot open the voice database " + path;
         return std::nullopt;
     }
-    const std::vector<uint8_t> image((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    auto data = decodeVoice(image, error);
+    auto data = decodeVoice(std::span<const uint8_t>(image.get(), size), error);
     if (!data) {
         error = path + ": " + error;
         return std::nullopt;

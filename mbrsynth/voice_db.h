@@ -5,7 +5,7 @@
 //
 //   header, 48 bytes:
 //     0  char[4]  magic "ZBRV"
-//     4  u32      format version (1)
+//     4  u32      format version (2)
 //     8  u32      sample rate of the stored samples (Hz)
 //    12  u32      pitch the units were recorded at (Hz), the default pitch
 //    16  u32      phoneme count P (1..kMaxPhonemes)
@@ -13,7 +13,7 @@
 //    24  u32      pitch-mark count M
 //    28  u32      sample count S
 //    32  u32      info text length T (bytes, at most kMaxInfoBytes)
-//    36  u32      FNV-1a (32-bit) checksum of every byte after the header
+//    36  u32      voiceChecksum of every byte after the header
 //    40  u32[2]   reserved, zero
 //   phoneme names: P x 8 bytes, NUL-padded, 1..7 printable characters, unique
 //   diphones:      D x 24 bytes: u16 first, u16 second (phoneme indices),
@@ -39,7 +39,7 @@
 
 namespace mbrsynth {
 
-inline constexpr uint32_t kFormatVersion = 1;
+inline constexpr uint32_t kFormatVersion = 2;
 inline constexpr size_t kHeaderBytes = 48;
 inline constexpr size_t kMaxNameLength = 7;
 inline constexpr uint32_t kMaxPhonemes = 250;
@@ -72,6 +72,10 @@ struct VoiceData {
 };
 
 std::vector<uint8_t> encodeVoice(const VoiceData &voice);
+
+// The digest stored in the header (version 2; version 1 files held a
+// byte-wise FNV-1a, too slow for a voice of several megabytes).
+uint32_t voiceChecksum(std::span<const uint8_t> bytes);
 
 // Checks the whole image; on any fault returns nothing and says why.
 std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string &error);
