@@ -1,8 +1,6 @@
 #include "mbrsynth/voice.h"
 
 #include <fstream>
-#include <memory>
-#include <new>
 #include <sstream>
 #include <vector>
 
@@ -23,37 +21,41 @@ Voice::Voice(VoiceData data) : data_(std::move(data)) {
 
 namespace {
 
-// Larger than any voice: what a directory or a device reports as its end is
-// refused before anything is allocated for it.
-constexpr std::streamoff kMaxVoiceBytes = std::streamoff{1} << 28;
+// A database file read part by part, each part straight into the table it
+// fills: the voice is several megabytes, and it was read through a stream
+// iterator a byte at a time, then copied, which was most of the engine's
+// start.
+class FileSource final : public VoiceSource {
+public:
+    explicit FileSource(const std::string &path) : file_(path, std::ios::binary | std::ios::ate) {
+        const std::streamoff end = file_ ? static_cast<std::streamoff>(file_.tellg()) : -1;
+        if (end >= 0 && file_.seekg(0)) {
+            size_ = static_cast<uint64_t>(end);
+            opened_ = true;
+        }
+    }
+    bool opened() const { return opened_; }
+    uint64_t size() const override { return size_; }
+    bool read(uint8_t *out, size_t count) override {
+        return count == 0 || static_cast<bool>(file_.read(reinterpret_cast<char *>(out),
+                                                          static_cast<std::streamsize>(count)));
+    }
 
-// The whole file in one read: a voice is several megabytes, and reading it
-// through a stream iterator a byte at a time was most of the engine's start.
-bool readWhole(const std::string &path, std::unique_ptr<uint8_t[]> &bytes, size_t &size) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        return false;
-    }
-    const std::streamoff end = file.tellg();
-    if (end < 0 || end > kMaxVoiceBytes || !file.seekg(0)) {
-        return false;
-    }
-    size = static_cast<size_t>(end);
-    bytes.reset(new (std::nothrow) uint8_t[size + 1]); // unfilled: the read covers it
-    return bytes &&
-           file.read(reinterpret_cast<char *>(bytes.get()), static_cast<std::streamsize>(size));
-}
+private:
+    std::ifstream file_;
+    uint64_t size_ = 0;
+    bool opened_ = false;
+};
 
 } // namespace
 
 std::optional<Voice> Voice::open(const std::string &path, std::string &error) {
-    std::unique_ptr<uint8_t[]> image;
-    size_t size = 0;
-    if (!readWhole(path, image, size)) {
+    FileSource file(path);
+    if (!file.opened()) {
         error = "cannot open the voice database " + path;
         return std::nullopt;
     }
-    auto data = decodeVoice(std::span<const uint8_t>(image.get(), size), error);
+    auto data = decodeVoice(file, error);
     if (!data) {
         error = path + ": " + error;
         return std::nullopt;

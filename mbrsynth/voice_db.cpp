@@ -1,5 +1,6 @@
 #include "mbrsynth/voice_db.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <set>
@@ -14,7 +15,6 @@ constexpr size_t kDiphoneBytes = 24;
 constexpr uint32_t kVoicedBit = 0x80000000u;
 
 constexpr uint64_t kHashPrime = 0x100000001b3ull; // the 64-bit FNV prime
-constexpr size_t kHashLanes = 4;
 
 uint64_t littleEndianWord(const uint8_t *bytes) {
     uint64_t word = 0;
@@ -73,14 +73,12 @@ private:
     size_t at_;
 };
 
-// The samples in one copy where the host's order is the file's.
-void readSamples(std::span<const uint8_t> bytes, std::vector<int16_t> &samples) {
-    samples.resize(bytes.size() / 2);
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(samples.data(), bytes.data(), bytes.size());
-    } else {
-        for (size_t i = 0; i < samples.size(); ++i) {
-            samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+// The samples were read as the file's little-endian bytes.
+void toHostOrder(std::vector<int16_t> &samples) {
+    if constexpr (std::endian::native != std::endian::little) {
+        for (int16_t &sample : samples) {
+            const auto bits = static_cast<uint16_t>(sample);
+            sample = static_cast<int16_t>((bits >> 8) | (bits << 8));
         }
     }
 }
@@ -161,30 +159,55 @@ bool marksIncreaseInsideUnits(const VoiceData &voice, std::string &error) {
 } // namespace
 
 // Four independent multiply-xor chains over 64-bit words, so that the whole
-// voice is checked at memory speed rather than one byte per multiplication
-// (a byte-wise digest took longer than all the rest of opening the voice).
+// voice is checked at memory speed rather than one byte per multiplication.
 // Every step is a bijection of its lane's state, so any single changed word
 // changes that lane; the lanes, the tail and the length meet at the end.
-uint32_t voiceChecksum(std::span<const uint8_t> bytes) {
-    uint64_t lanes[kHashLanes] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull,
-                                  0x9e3779b97f4a7c15ull, 0xc2b2ae3d27d4eb4full};
-    constexpr size_t kStride = 8 * kHashLanes;
-    const size_t whole = bytes.size() - bytes.size() % kStride;
-    for (size_t at = 0; at < whole; at += kStride) {
-        for (size_t lane = 0; lane < kHashLanes; ++lane) {
-            lanes[lane] = (lanes[lane] ^ littleEndianWord(&bytes[at + 8 * lane])) * kHashPrime;
+void VoiceDigest::add(std::span<const uint8_t> bytes) {
+    total_ += bytes.size();
+    if (pendingCount_ > 0) {
+        const size_t taken = std::min(bytes.size(), kBlockBytes - pendingCount_);
+        std::memcpy(pending_ + pendingCount_, bytes.data(), taken);
+        pendingCount_ += taken;
+        bytes = bytes.subspan(taken);
+        if (pendingCount_ < kBlockBytes) {
+            return;
         }
+        addBlock(pending_);
+        pendingCount_ = 0;
     }
-    uint64_t hash = bytes.size();
-    for (const uint64_t lane : lanes) {
+    while (bytes.size() >= kBlockBytes) {
+        addBlock(bytes.data());
+        bytes = bytes.subspan(kBlockBytes);
+    }
+    if (!bytes.empty()) { // a span may be empty with a null start
+        std::memcpy(pending_, bytes.data(), bytes.size());
+    }
+    pendingCount_ = bytes.size();
+}
+
+void VoiceDigest::addBlock(const uint8_t *block) {
+    for (size_t lane = 0; lane < kLanes; ++lane) {
+        lanes_[lane] = (lanes_[lane] ^ littleEndianWord(block + 8 * lane)) * kHashPrime;
+    }
+}
+
+uint32_t VoiceDigest::value() const {
+    uint64_t hash = total_;
+    for (const uint64_t lane : lanes_) {
         hash = (hash ^ lane) * kHashPrime;
     }
-    for (size_t at = whole; at < bytes.size(); ++at) {
-        hash = (hash ^ bytes[at]) * kHashPrime;
+    for (size_t at = 0; at < pendingCount_; ++at) {
+        hash = (hash ^ pending_[at]) * kHashPrime;
     }
     hash ^= hash >> 29;
     hash *= kHashPrime;
     return static_cast<uint32_t>(hash ^ (hash >> 32));
+}
+
+uint32_t voiceChecksum(std::span<const uint8_t> bytes) {
+    VoiceDigest digest;
+    digest.add(bytes);
+    return digest.value();
 }
 
 std::vector<uint8_t> encodeVoice(const VoiceData &voice) {
@@ -224,12 +247,14 @@ std::vector<uint8_t> encodeVoice(const VoiceData &voice) {
     return out;
 }
 
-std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string &error) {
-    if (image.size() < kHeaderBytes || std::memcmp(image.data(), kMagic, 4) != 0) {
+std::optional<VoiceData> decodeVoice(VoiceSource &source, std::string &error) {
+    uint8_t headerBytes[kHeaderBytes];
+    if (source.size() < kHeaderBytes || !source.read(headerBytes, kHeaderBytes) ||
+        std::memcmp(headerBytes, kMagic, 4) != 0) {
         error = "not a voice database (bad magic or too short)";
         return std::nullopt;
     }
-    Reader header(image, 4);
+    Reader header(headerBytes, 4);
     VoiceData voice;
     if (header.u32() != kFormatVersion) {
         error = "unsupported voice database version";
@@ -239,10 +264,9 @@ std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string
     voice.defaultPitch = header.u32();
     const Counts counts{header.u32(), header.u32(), header.u32(), header.u32(), header.u32()};
     const uint32_t checksum = header.u32();
-    const uint64_t expected = kHeaderBytes + uint64_t{counts.phonemes} * kNameBytes +
-                              uint64_t{counts.diphones} * kDiphoneBytes +
-                              uint64_t{counts.marks} * 4 + uint64_t{counts.samples} * 2 +
-                              counts.info;
+    const uint64_t front = uint64_t{counts.phonemes} * kNameBytes +
+                           uint64_t{counts.diphones} * kDiphoneBytes + uint64_t{counts.marks} * 4;
+    const uint64_t expected = kHeaderBytes + front + uint64_t{counts.samples} * 2 + counts.info;
     if (counts.phonemes == 0 || counts.phonemes > kMaxPhonemes || counts.diphones == 0 ||
         counts.diphones > counts.phonemes * counts.phonemes || counts.info > kMaxInfoBytes ||
         voice.sampleRate < 8000 || voice.sampleRate > 48000 || voice.defaultPitch < 40 ||
@@ -250,16 +274,34 @@ std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string
         error = "voice database header holds impossible values";
         return std::nullopt;
     }
-    if (expected != image.size()) {
+    if (expected != source.size()) {
         error = "voice database is truncated or has trailing bytes (size " +
-                std::to_string(image.size()) + ", expected " + std::to_string(expected) + ")";
+                std::to_string(source.size()) + ", expected " + std::to_string(expected) + ")";
         return std::nullopt;
     }
-    if (voiceChecksum(image.subspan(kHeaderBytes)) != checksum) {
+    // The size matches: every part is read whole, the samples straight into
+    // their table, and the digest taken over the parts in file order.
+    std::vector<uint8_t> tables(static_cast<size_t>(front));
+    voice.samples.resize(counts.samples);
+    const std::span<uint8_t> samples(reinterpret_cast<uint8_t *>(voice.samples.data()),
+                                     size_t{counts.samples} * 2);
+    voice.info.resize(counts.info);
+    const std::span<uint8_t> info(reinterpret_cast<uint8_t *>(voice.info.data()), counts.info);
+    if (!source.read(tables.data(), tables.size()) ||
+        !source.read(samples.data(), samples.size()) || !source.read(info.data(), info.size())) {
+        error = "voice database could not be read whole";
+        return std::nullopt;
+    }
+    VoiceDigest digest;
+    digest.add(tables);
+    digest.add(samples);
+    digest.add(info);
+    if (digest.value() != checksum) {
         error = "voice database checksum does not match";
         return std::nullopt;
     }
-    Reader in(image, kHeaderBytes);
+    toHostOrder(voice.samples);
+    Reader in(tables, 0);
     if (!readNames(in, counts.phonemes, voice, error) || !readDiphones(in, counts, voice, error)) {
         return std::nullopt;
     }
@@ -268,13 +310,34 @@ std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string
         const uint32_t raw = in.u32();
         m = {raw & ~kVoicedBit, (raw & kVoicedBit) != 0};
     }
-    readSamples(in.take(size_t{counts.samples} * 2), voice.samples);
-    const auto info = in.take(counts.info);
-    voice.info.assign(info.begin(), info.end());
     if (!marksIncreaseInsideUnits(voice, error)) {
         return std::nullopt;
     }
     return voice;
+}
+
+std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string &error) {
+    class ImageSource final : public VoiceSource {
+    public:
+        explicit ImageSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+        uint64_t size() const override { return bytes_.size(); }
+        bool read(uint8_t *out, size_t count) override {
+            if (count > bytes_.size() - at_) {
+                return false;
+            }
+            if (count > 0) {
+                std::memcpy(out, bytes_.data() + at_, count);
+            }
+            at_ += count;
+            return true;
+        }
+
+    private:
+        std::span<const uint8_t> bytes_;
+        size_t at_ = 0;
+    };
+    ImageSource source(image);
+    return decodeVoice(source, error);
 }
 
 } // namespace mbrsynth

@@ -73,11 +73,42 @@ struct VoiceData {
 
 std::vector<uint8_t> encodeVoice(const VoiceData &voice);
 
-// The digest stored in the header (version 2; version 1 files held a
-// byte-wise FNV-1a, too slow for a voice of several megabytes).
+// The digest stored in the header, taken over the bytes in pieces (version
+// 2; version 1 files held a byte-wise FNV-1a, too slow for a voice of
+// several megabytes).
+class VoiceDigest {
+public:
+    void add(std::span<const uint8_t> bytes);
+    uint32_t value() const;
+
+private:
+    static constexpr size_t kLanes = 4;
+    static constexpr size_t kBlockBytes = 8 * kLanes;
+    void addBlock(const uint8_t *block);
+
+    uint64_t lanes_[kLanes] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull, 0x9e3779b97f4a7c15ull,
+                               0xc2b2ae3d27d4eb4full};
+    uint8_t pending_[kBlockBytes] = {};
+    size_t pendingCount_ = 0;
+    uint64_t total_ = 0;
+};
+
+// The digest of one piece.
 uint32_t voiceChecksum(std::span<const uint8_t> bytes);
 
-// Checks the whole image; on any fault returns nothing and says why.
+// Where a database is decoded from: its size, and its bytes in order.
+class VoiceSource {
+public:
+    virtual ~VoiceSource() = default;
+    virtual uint64_t size() const = 0;
+    // The next `count` bytes; false when they cannot be had.
+    virtual bool read(uint8_t *out, size_t count) = 0;
+};
+
+// Checks the whole database; on any fault returns nothing and says why.
+// Nothing is allocated for the parts before the header's counts have been
+// found to match the size.
+std::optional<VoiceData> decodeVoice(VoiceSource &source, std::string &error);
 std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string &error);
 
 } // namespace mbrsynth

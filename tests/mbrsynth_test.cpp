@@ -265,6 +265,33 @@ TEST(MbrSynthDatabase, RoundTripsAndRefusesDamage) {
     EXPECT_NE(error.find("checksum"), std::string::npos);
 }
 
+// A file is digested part by part as it is read: any piecing of the bytes
+// gives the one digest, and the digest sees a change anywhere.
+TEST(MbrSynthDatabase, DigestIsTheSameHoweverTheBytesArePieced) {
+    std::vector<uint8_t> bytes(301);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<uint8_t>(i * 37 + 11);
+    }
+    const uint32_t whole = mbrsynth::voiceChecksum(bytes);
+    const std::vector<std::vector<size_t>> piecings = {
+        {0, 301}, {1, 300}, {31, 1, 269}, {32, 32, 237}, {5, 0, 7, 250, 39}, {300, 1}};
+    for (const auto &sizes : piecings) {
+        mbrsynth::VoiceDigest digest;
+        size_t at = 0;
+        for (const size_t size : sizes) {
+            digest.add(std::span(bytes).subspan(at, size));
+            at += size;
+        }
+        EXPECT_EQ(digest.value(), whole) << sizes.size() << " pieces, the first " << sizes[0];
+    }
+    for (const size_t at : {size_t{0}, size_t{8}, size_t{33}, size_t{299}, size_t{300}}) {
+        auto changed = bytes;
+        changed[at] ^= 0x01;
+        EXPECT_NE(mbrsynth::voiceChecksum(changed), whole) << at;
+    }
+    EXPECT_NE(mbrsynth::voiceChecksum(std::span(bytes).first(300)), whole);
+}
+
 TEST(MbrSynthDatabase, RefusesInconsistentTablesEvenWithAGoodChecksum) {
     const auto base = makeVoice();
     auto outside = base;
