@@ -54,6 +54,8 @@ std::optional<GrainMark> neighbourMark(const VoiceData &voice, const UnitHalf &h
 // every sample of every grain, far too often to evaluate the cosine.
 class WindowTables {
 public:
+    // Stays valid while the object lives: adding a table moves the others'
+    // vectors, never their samples.
     const float *forReach(uint32_t reach);
 
 private:
