@@ -2,7 +2,9 @@
 // script, printing a transcript of what was shown and heard.
 //
 //   galdrino-headless [--config FILE] [--seed N] [--keys SCRIPT] [--screen]
+//   galdrino-headless --help | --version
 #include "app/module_start.h"
+#include "app/program_options.h"
 #include "console/console.h"
 #include "game/game.h"
 #include "platform/cp1252.h"
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -21,20 +24,24 @@ struct Options {
     bool seeded = false;
     uint32_t seed = 0;
     bool screen = false;
+    std::string_view infoOption; // --help or --version
 };
 
-int usage(const char *message) {
-    std::fprintf(stderr,
-                 "%s\nusage: galdrino-headless [--config FILE] [--seed N] [--keys SCRIPT] "
-                 "[--screen]\n",
-                 message);
-    return 2;
-}
+constexpr app::ProgramUsage kProgram{
+    "galdrino-headless", "galdrino-headless [--config FILE] [--seed N] [--keys SCRIPT] [--screen]\n"
+                         "       galdrino-headless --help | --version\n"};
 
 bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "--version") {
+            options.infoOption = argv[i]; // answered alone, whatever else is given
+            return true;
+        }
+        if (arg == "--" && i + 1 == argc) {
+            break; // the game takes no text: nothing may follow
+        }
         if (arg == "--screen") {
             options.screen = true;
         } else if (arg == "--config" && hasValue) {
@@ -50,8 +57,12 @@ bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
             }
             options.seeded = true;
             options.seed = static_cast<uint32_t>(value);
+        } else if (arg == "--config" || arg == "--keys" || arg == "--seed") {
+            error = arg + " needs a value";
+            return false;
         } else {
-            error = "unknown or incomplete option: " + arg;
+            error =
+                app::isOption(arg) && arg != "--" ? "unknown option: " + arg : "takes no arguments";
             return false;
         }
     }
@@ -73,12 +84,14 @@ int main(int argc, char **argv) {
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error))
-        return usage(error.c_str());
+        return app::usageError(kProgram, error);
+    if (!options.infoOption.empty())
+        return app::answerInfoOption(options.infoOption, kProgram).value_or(0);
     headless::reset();
     if (!options.config.empty())
         platform::setConfigOverride(options.config);
     if (!headless::setKeyScript(options.keys, error))
-        return usage(error.c_str());
+        return app::usageError(kProgram, error);
     if (options.seeded)
         headless::setTimeOfDaySeed(options.seed);
     int exitCode = 0;

@@ -1,6 +1,5 @@
 #include "app/sound_layout.h"
 
-#include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 
 #include <algorithm>
@@ -28,8 +27,14 @@ std::array<uint8_t, wav::HeaderSize> header16(uint32_t dataBytes, uint32_t rate)
 
 } // namespace
 
+// One filter per rate the blocks come at, made once: a sound is thousands of
+// blocks at the same few rates.
+const wavkit::Resampler &SoundLayout::resamplerFrom(uint32_t blockRate) {
+    return resamplers_.try_emplace(blockRate, blockRate, rate_).first->second;
+}
+
 void SoundLayout::add(const headless::TimedBlock &block, uint64_t originUs) {
-    const auto samples = wavkit::resample(blockSamples(block), block.format.rate, rate_);
+    const auto samples = resamplerFrom(block.format.rate).convert(blockSamples(block));
     const uint64_t start = std::max((block.startUs - originUs) * rate_ / 1000000, base_);
     const size_t offset = static_cast<size_t>(start - base_);
     if (pending_.size() < offset + samples.size())

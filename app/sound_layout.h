@@ -4,10 +4,12 @@
 #pragma once
 
 #include "platform/headless/headless.h"
+#include "tools/wavconv/resampler.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,10 +31,13 @@ public:
     void finish(uint64_t endUs);
 
 private:
+    const wavkit::Resampler &resamplerFrom(uint32_t blockRate);
+
     uint32_t rate_;
     Sink sink_;
-    uint64_t base_ = 0;          // sample index of pending_[0]
-    std::vector<float> pending_; // samples that a later block may still reach
+    std::map<uint32_t, wavkit::Resampler> resamplers_; // by the blocks' rate
+    uint64_t base_ = 0;                                // sample index of pending_[0]
+    std::vector<float> pending_;                       // samples that a later block may still reach
 };
 
 // A 16-bit mono WAV file written as its samples come. The header's lengths

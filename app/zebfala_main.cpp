@@ -22,7 +22,10 @@
 //   zebfala [--config FILE] [--engine sapi5|sapi54|sapi4] --voices
 //                                         lists the server's voices, one a
 //                                         line: its VOZ number, name, language
+//   zebfala --help | --version
 //
+// An option it does not know is an error (status 2), never text to speak;
+// "--" ends the options, so that a text may begin with "-".
 // TEXT is UTF-8 (on Windows, in the ANSI code page, as the command line
 // gives it) and is converted to Windows-1252; "-" reads it from the
 // standard input (a text too long for the command line). With -w the text is
@@ -32,6 +35,7 @@
 // the whole is written, as it comes, as one 16-bit mono 22050 Hz WAV file. Without -w the
 // same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
+#include "app/program_options.h"
 #include "app/sound_layout.h"
 #include "console/console.h"
 #include "game/start_report.h"
@@ -82,6 +86,7 @@ struct Options {
     bool transcript = false;
     quelo::Stage stage = quelo::Stage::Lines;
     std::string text;
+    std::string_view infoOption; // --help or --version
 };
 
 bool parseEngine(std::string_view name, Options &options) {
@@ -110,62 +115,93 @@ bool parseStage(std::string_view name, quelo::Stage &stage) {
     return true;
 }
 
-int usage(const std::string &message) {
-    std::fprintf(stderr,
-                 "%s\nusage: zebfala [--config FILE] -x TEXT\n"
-                 "       zebfala [--config FILE] -w OUT.wav TEXT\n"
-                 "       zebfala [--config FILE] TEXT\n"
-                 "       zebfala [--config FILE] --pho [--stage tokens|patterns|phonemes] TEXT\n"
-                 "       zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT\n"
-                 "       zebfala [--config FILE] --engine sapi5|sapi54|sapi4 [--voz N]\n"
-                 "               [--velocidade N] [--tom N] [--keys SCRIPT] [--transcript] TEXT\n"
-                 "       zebfala [--config FILE] [--engine sapi5|sapi54|sapi4] --voices\n",
-                 message.c_str());
-    return 2;
+constexpr app::ProgramUsage kProgram{
+    "zebfala", "zebfala [--config FILE] -x TEXT\n"
+               "       zebfala [--config FILE] -w OUT.wav TEXT\n"
+               "       zebfala [--config FILE] TEXT\n"
+               "       zebfala [--config FILE] --pho [--stage tokens|patterns|phonemes] TEXT\n"
+               "       zebfala [--config FILE] --engine quelo [-w OUT.wav] TEXT\n"
+               "       zebfala [--config FILE] --engine sapi5|sapi54|sapi4 [--voz N]\n"
+               "               [--velocidade N] [--tom N] [--keys SCRIPT] [--transcript] TEXT\n"
+               "       zebfala [--config FILE] [--engine sapi5|sapi54|sapi4] --voices\n"
+               "       zebfala --help | --version\n"
+               "TEXT is UTF-8, or - to read it from the standard input; -- ends the options.\n"};
+
+// The options that take a value, and where each goes.
+bool takeValue(std::string_view option, const std::string &value, Options &options,
+               std::string &error) {
+    if (option == "--config") {
+        options.config = value;
+    } else if (option == "-w") {
+        options.wavPath = value;
+    } else if (option == "--keys") {
+        options.keys = value;
+    } else if (option == "--stage") {
+        if (!parseStage(value, options.stage))
+            error = "--stage is tokens, patterns or phonemes";
+    } else if (option == "--engine") {
+        if (!parseEngine(value, options))
+            error = "the engines are quelo, sapi5, sapi54 and sapi4";
+    } else if (!speech::parseConfigInteger(value)) {
+        error = std::string(option) + " takes a number";
+    } else {
+        (option == "--voz"   ? options.voz
+         : option == "--tom" ? options.tom
+                             : options.velocidade) = value;
+    }
+    return error.empty();
+}
+
+bool takesValue(std::string_view option) {
+    for (const char *name :
+         {"--config", "-w", "--keys", "--stage", "--engine", "--voz", "--velocidade", "--tom"})
+        if (option == name)
+            return true;
+    return false;
+}
+
+// The options before the text; false with a message when one is wrong.
+// `i` is left at the first argument after them.
+bool parseFlags(int argc, char **argv, int &i, Options &options, std::string &error) {
+    for (; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        if (!app::isOption(arg))
+            break;
+        if (arg == "--help" || arg == "--version") {
+            options.infoOption = arg; // answered alone, whatever else is given
+            return true;
+        }
+        if (arg == "-x") {
+            options.phonemes = true;
+        } else if (arg == "--pho") {
+            options.queloLines = true;
+        } else if (arg == "--voices") {
+            options.voices = true;
+        } else if (arg == "--transcript") {
+            options.transcript = true;
+        } else if (!takesValue(arg)) {
+            error = "unknown option: " + std::string(arg);
+            return false;
+        } else if (i + 1 == argc) {
+            error = std::string(arg) + " needs a value";
+            return false;
+        } else if (!takeValue(arg, argv[++i], options, error)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool parseOptions(int argc, char **argv, Options &options, std::string &error) {
     int i = 1;
-    for (; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--config" && hasValue) {
-            options.config = argv[++i];
-        } else if (arg == "-x") {
-            options.phonemes = true;
-        } else if (arg == "-w" && hasValue) {
-            options.wavPath = argv[++i];
-        } else if (arg == "--pho") {
-            options.queloLines = true;
-        } else if (arg == "--stage" && hasValue) {
-            if (!parseStage(argv[++i], options.stage)) {
-                error = "--stage is tokens, patterns or phonemes";
-                return false;
-            }
-        } else if (arg == "--engine" && hasValue) {
-            if (!parseEngine(argv[++i], options)) {
-                error = "the engines are quelo, sapi5, sapi54 and sapi4";
-                return false;
-            }
-        } else if (arg == "--voices") {
-            options.voices = true;
-        } else if (arg == "--keys" && hasValue) {
-            options.keys = argv[++i];
-        } else if (arg == "--transcript") {
-            options.transcript = true;
-        } else if ((arg == "--voz" || arg == "--velocidade" || arg == "--tom") && hasValue) {
-            const std::string value = argv[++i];
-            if (!speech::parseConfigInteger(value)) {
-                error = std::string(arg) + " takes a number";
-                return false;
-            }
-            (arg == "--voz"   ? options.voz
-             : arg == "--tom" ? options.tom
-                              : options.velocidade) = value;
-        } else {
-            break;
-        }
-    }
+    if (!parseFlags(argc, argv, i, options, error))
+        return false;
+    if (!options.infoOption.empty())
+        return true;
     const bool server = options.serverKind != 0;
     if (options.phonemes + options.queloLines + options.queloEngine + server > 1 ||
         ((options.phonemes || options.queloLines || server) && !options.wavPath.empty()) ||
@@ -363,13 +399,14 @@ int main(int argc, char **argv) {
     platform::writeUtf8ToConsole();
     Options options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        return usage(error);
-    }
+    if (!parseOptions(argc, argv, options, error))
+        return app::usageError(kProgram, error);
+    if (!options.infoOption.empty())
+        return app::answerInfoOption(options.infoOption, kProgram).value_or(0);
     headless::reset();
     headless::setCloseWhenScriptEnds(false);
     if (!headless::setKeyScript(options.keys, error))
-        return usage(error);
+        return app::usageError(kProgram, error);
     if (!options.config.empty()) {
         platform::setConfigOverride(options.config);
     }

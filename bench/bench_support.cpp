@@ -4,14 +4,21 @@
 #include "platform/host_settings.h"
 #include "platform/wav_format.h"
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
+
+extern char **environ;
 
 namespace bench {
 namespace {
@@ -132,6 +139,36 @@ bool compareWithEspeak(const char *who, const std::string &utf8Text, double audi
     // The pace: how much longer the one takes than the other to say the text.
     std::printf("ratio of the speech durations (%s / espeak-ng): %.2f\n", who, audio / espeakAudio);
     return true;
+}
+
+std::string programDirectory() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+ProgramRun runProgram(const std::vector<std::string> &arguments, const std::string &inputPath) {
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, inputPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    ProgramRun run;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    int status = 0;
+    rusage usage{};
+    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid)
+        return run;
+    run.wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKiB = usage.ru_maxrss; // of this child alone
+    run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
 }
 
 } // namespace bench

@@ -23,5 +23,18 @@ double wavSeconds(const std::string &path);
 // of the real-time factors and of the speech durations. When espeak-ng cannot
 // run, says so loudly and returns false.
 bool compareWithEspeak(const char *who, const std::string &utf8Text, double audio, double cpu);
+// The directory of the running benchmark: the build's bin/, where the
+// programs it times lie.
+std::string programDirectory();
+// A program run to its end: wall time, its own peak resident set (KiB), and
+// whether it exited with status 0.
+struct ProgramRun {
+    double wallSeconds = 0;
+    long peakKiB = 0;
+    bool succeeded = false;
+};
+// Runs the program (arguments[0], looked for on the PATH unless a path) with its standard input
+// from `inputPath` and its output discarded.
+ProgramRun runProgram(const std::vector<std::string> &arguments, const std::string &inputPath);
 
 } // namespace bench

@@ -1,6 +1,9 @@
 // Speed of the native voice: translation plus synthesis of a 10,000-word
 // Portuguese text into memory (headless backend, virtual time), against
-// espeak-ng writing the same text to a file, and the time to open the voice.
+// espeak-ng writing the same text to a file, and the time to open the voice;
+// then zebfala -w writing the same text as a player runs it (the sound laid
+// out and converted to 22050 Hz), in wall time against espeak-ng's, with
+// zebfala's peak memory.
 //   native-voice-bench [TEXT.txt]   (UTF-8; default: sentences of the game's words)
 #include "app/module_start.h"
 #include "bench/bench_support.h"
@@ -12,7 +15,46 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <unistd.h>
+
+namespace {
+
+// False when zebfala or espeak-ng could not run.
+bool timeZebfala(const std::string &utf8) {
+    const std::string stem = "/tmp/zeb-zebfala-bench-" + std::to_string(getpid());
+    const std::string textPath = stem + ".txt", wavPath = stem + ".wav";
+    std::ofstream(textPath) << utf8;
+    const auto zebfala =
+        bench::runProgram({bench::programDirectory() + "/zebfala", "-w", wavPath, "-"}, textPath);
+    const double audio = bench::wavSeconds(wavPath);
+    const auto espeak =
+        bench::runProgram({"espeak-ng", "-v", "pt-br", "-f", textPath, "-w", wavPath}, "/dev/null");
+    const double espeakAudio = bench::wavSeconds(wavPath);
+    std::remove(textPath.c_str());
+    std::remove(wavPath.c_str());
+    if (!zebfala.succeeded || audio <= 0) {
+        std::printf("\n*** ZEBFALA -w COULD NOT RUN: NO FIGURE FOR IT ***\n\n");
+        return false;
+    }
+    std::printf("zebfala -w, native voice: %.1f s of speech in %.2f s wall: %.0f times real "
+                "time; peak memory %.1f MB\n",
+                audio, zebfala.wallSeconds, audio / zebfala.wallSeconds,
+                static_cast<double>(zebfala.peakKiB) / 1024.0);
+    if (!espeak.succeeded || espeakAudio <= 0) {
+        std::printf("\n*** ESPEAK-NG COULD NOT RUN: NO COMPARISON WITH ZEBFALA ***\n\n");
+        return false;
+    }
+    std::printf("espeak-ng -v pt-br -w on the same text: %.1f s of speech in %.2f s wall: %.0f "
+                "times real time\n",
+                espeakAudio, espeak.wallSeconds, espeakAudio / espeak.wallSeconds);
+    std::printf("ratio of the wall-time speeds (zebfala / espeak-ng): %.2f\n",
+                (audio / zebfala.wallSeconds) / (espeakAudio / espeak.wallSeconds));
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     headless::reset();
@@ -42,5 +84,5 @@ int main(int argc, char **argv) {
                 words, audio, cpu, words / cpu, audio / cpu);
     if (!bench::compareWithEspeak("native", utf8, audio, cpu))
         return 1;
-    return 0;
+    return timeZebfala(utf8) ? 0 : 1;
 }

@@ -5,15 +5,18 @@
 
 namespace mbrsynth {
 
-void OutputBuffer::add(int64_t index, float value) {
-    if (index < base_ || index < final_) {
-        return; // already complete: a grain may not reach back that far
+std::span<float> OutputBuffer::openRange(int64_t &from, int64_t to) {
+    from = std::max({from, base_, final_}); // a grain may not reach back that far
+    if (to <= from) {
+        from = to;
+        return {};
     }
-    const auto offset = static_cast<size_t>(index - base_);
-    if (offset >= samples_.size()) {
-        samples_.resize(offset + 1, 0.0f);
+    const auto end = static_cast<size_t>(to - base_);
+    if (end > samples_.size()) {
+        samples_.resize(end, 0.0f);
     }
-    samples_[offset] += value;
+    return std::span(samples_).subspan(static_cast<size_t>(from - base_),
+                                       end - static_cast<size_t>(from - base_));
 }
 
 void OutputBuffer::markFinal(int64_t index) {

@@ -11,7 +11,10 @@ namespace mbrsynth {
 
 class OutputBuffer {
 public:
-    void add(int64_t index, float value);
+    // The samples [from, to) to add into, the buffer grown to hold them;
+    // `from` moves up past those already complete (an empty range when all
+    // of them are).
+    std::span<float> openRange(int64_t &from, int64_t to);
     void markFinal(int64_t index); // never moves back
     // Drops every sample from `index` on (the end of an utterance).
     void cutAt(int64_t index);

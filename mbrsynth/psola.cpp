@@ -34,12 +34,22 @@ std::pair<uint32_t, uint32_t> marksInside(const VoiceData &voice, const UnitHalf
     return {static_cast<uint32_t>(first - begin), static_cast<uint32_t>(last - begin)};
 }
 
-float window(int64_t offset, uint32_t reach) {
-    const double phase = std::numbers::pi * static_cast<double>(offset) / reach;
-    return static_cast<float>(0.5 * (1.0 + std::cos(phase)));
-}
-
 } // namespace
+
+const float *WindowTables::forReach(uint32_t reach) {
+    if (reach >= tables_.size()) {
+        tables_.resize(reach + 1);
+    }
+    std::vector<float> &table = tables_[reach];
+    if (table.empty()) {
+        table.resize(reach);
+        for (uint32_t k = 0; k < reach; ++k) {
+            const double phase = std::numbers::pi * static_cast<double>(k) / reach;
+            table[k] = static_cast<float>(0.5 * (1.0 + std::cos(phase)));
+        }
+    }
+    return table.data();
+}
 
 std::optional<GrainMark> nearestMark(const VoiceData &voice, const UnitHalf &half, double position,
                                      uint32_t maxReach) {
@@ -88,20 +98,42 @@ std::optional<GrainMark> neighbourMark(const VoiceData &voice, const UnitHalf &h
     return markAt(voice, *half.unit, static_cast<uint32_t>(there), maxReach);
 }
 
-void overlapAdd(OutputBuffer &out, int64_t centre, const VoiceData &voice, const GrainMark &mark,
-                float weight) {
+void overlapAdd(OutputBuffer &out, WindowTables &windows, int64_t centre, const VoiceData &voice,
+                const GrainMark &mark, float weight) {
     const int16_t *samples = voice.samples.data() + mark.unit->sampleStart;
     const int64_t count = mark.unit->sampleCount;
+    const int64_t position = mark.position;
     // Backwards, the samples after the mark come first.
     const uint32_t before = mark.reversed ? mark.right : mark.left;
     const uint32_t after = mark.reversed ? mark.left : mark.right;
-    for (int64_t k = -static_cast<int64_t>(before) + 1; k < static_cast<int64_t>(after); ++k) {
-        const int64_t source = mark.position + (mark.reversed ? -k : k);
-        if (source < 0 || source >= count) {
-            continue;
-        }
-        const float shaped = samples[source] * window(k, k < 0 ? before : after);
-        out.add(centre + k, shaped * weight);
+    // Offsets k from the mark, within the window and with their source
+    // sample inside the unit.
+    int64_t first = std::max<int64_t>(-static_cast<int64_t>(before) + 1,
+                                      mark.reversed ? position - count + 1 : -position);
+    const int64_t end = std::min<int64_t>(after, mark.reversed ? position + 1 : count - position);
+    if (first >= end) {
+        return;
+    }
+    int64_t from = centre + first;
+    const std::span<float> target = out.openRange(from, centre + end);
+    if (target.empty()) {
+        return;
+    }
+    first = from - centre;
+    const int64_t step = mark.reversed ? -1 : 1;
+    const int16_t *source = samples + position + step * first;
+    float *sum = target.data();
+    // The window's two halves have their own reach; both tables start at
+    // the mark.
+    const float *rising = windows.forReach(before);
+    const float *falling = windows.forReach(after);
+    for (int64_t k = first; k < std::min<int64_t>(end, 0); ++k, source += step, ++sum) {
+        const float shaped = *source * rising[-k];
+        *sum += shaped * weight;
+    }
+    for (int64_t k = std::max<int64_t>(first, 0); k < end; ++k, source += step, ++sum) {
+        const float shaped = *source * falling[k];
+        *sum += shaped * weight;
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace mbrsynth {
 
@@ -48,7 +49,22 @@ std::optional<GrainMark> edgeMark(const VoiceData &voice, const UnitHalf &half, 
 std::optional<GrainMark> neighbourMark(const VoiceData &voice, const UnitHalf &half,
                                        const GrainMark &mark, int step, uint32_t maxReach);
 
-void overlapAdd(OutputBuffer &out, int64_t centre, const VoiceData &voice, const GrainMark &mark,
-                float weight);
+// Raised-cosine window halves, 0.5 (1 + cos(pi k / reach)) for k = 0 ..
+// reach - 1, one table per reach, made on first use: the window is taken for
+// every sample of every grain, far too often to evaluate the cosine.
+class WindowTables {
+public:
+    // Stays valid while the object lives: adding a table moves the others'
+    // vectors, never their samples.
+    const float *forReach(uint32_t reach);
+
+private:
+    std::vector<std::vector<float>> tables_; // by reach
+};
+
+// Adds the grain around `mark`, windowed and weighted, centred on output
+// sample `centre`; what lies before the output's complete part is left out.
+void overlapAdd(OutputBuffer &out, WindowTables &windows, int64_t centre, const VoiceData &voice,
+                const GrainMark &mark, float weight);
 
 } // namespace mbrsynth

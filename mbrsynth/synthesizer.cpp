@@ -256,16 +256,16 @@ void Synthesizer::placeGrain(const PhoneSpan &span, int64_t at, double &period,
     const double zone = kJoinSmoothingMs * rate_ / 1000.0;
     const double fromJoin = static_cast<double>(at - span.join);
     if (!span.left.unit || !span.right.unit || std::abs(fromJoin) >= zone) {
-        overlapAdd(out_, at, data, *main, 1.0f);
+        overlapAdd(out_, windows_, at, data, *main, 1.0f);
         return;
     }
     // Near the join: the other half's edge grain fades in as this one fades out.
     const double rightWeight = 0.5 + 0.5 * fromJoin / zone;
     const auto other = edgeMark(data, onLeft ? span.right : span.left, !onLeft, maxReach());
     const float mainWeight = static_cast<float>(onLeft ? 1.0 - rightWeight : rightWeight);
-    overlapAdd(out_, at, data, *main, other ? mainWeight : 1.0f);
+    overlapAdd(out_, windows_, at, data, *main, other ? mainWeight : 1.0f);
     if (other) {
-        overlapAdd(out_, at, data, *other, 1.0f - mainWeight);
+        overlapAdd(out_, windows_, at, data, *other, 1.0f - mainWeight);
     }
 }
 

@@ -127,6 +127,7 @@ private:
     int64_t utteranceStart_ = 0;
     int64_t nextMark_ = 0;
     OutputBuffer out_;
+    WindowTables windows_;
     // The last unvoiced grains, and the generator that picks the next.
     std::optional<GrainMark> lastNoise_[3];
     uint32_t noiseSeed_ = 1;

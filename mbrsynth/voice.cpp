@@ -1,7 +1,6 @@
 #include "mbrsynth/voice.h"
 
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -20,15 +19,43 @@ Voice::Voice(VoiceData data) : data_(std::move(data)) {
     silence_ = phoneme("_");
 }
 
+namespace {
+
+// A database file read part by part, each part straight into the table it
+// fills: the voice is several megabytes, and it was read through a stream
+// iterator a byte at a time, then copied, which was most of the engine's
+// start.
+class FileSource final : public VoiceSource {
+public:
+    explicit FileSource(const std::string &path) : file_(path, std::ios::binary | std::ios::ate) {
+        const std::streamoff end = file_ ? static_cast<std::streamoff>(file_.tellg()) : -1;
+        if (end >= 0 && file_.seekg(0)) {
+            size_ = static_cast<uint64_t>(end);
+            opened_ = true;
+        }
+    }
+    bool opened() const { return opened_; }
+    uint64_t size() const override { return size_; }
+    bool read(uint8_t *out, size_t count) override {
+        return count == 0 || static_cast<bool>(file_.read(reinterpret_cast<char *>(out),
+                                                          static_cast<std::streamsize>(count)));
+    }
+
+private:
+    std::ifstream file_;
+    uint64_t size_ = 0;
+    bool opened_ = false;
+};
+
+} // namespace
+
 std::optional<Voice> Voice::open(const std::string &path, std::string &error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    FileSource file(path);
+    if (!file.opened()) {
         error = "cannot open the voice database " + path;
         return std::nullopt;
     }
-    const std::vector<uint8_t> image((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    auto data = decodeVoice(image, error);
+    auto data = decodeVoice(file, error);
     if (!data) {
         error = path + ": " + error;
         return std::nullopt;

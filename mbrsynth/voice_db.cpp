@@ -1,5 +1,7 @@
 #include "mbrsynth/voice_db.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -12,13 +14,18 @@ constexpr size_t kNameBytes = 8;
 constexpr size_t kDiphoneBytes = 24;
 constexpr uint32_t kVoicedBit = 0x80000000u;
 
-uint32_t fnv1a(std::span<const uint8_t> bytes) {
-    uint32_t hash = 2166136261u;
-    for (const uint8_t b : bytes) {
-        hash ^= b;
-        hash *= 16777619u;
+constexpr uint64_t kHashPrime = 0x100000001b3ull; // the 64-bit FNV prime
+
+uint64_t littleEndianWord(const uint8_t *bytes) {
+    uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, bytes, sizeof word);
+    } else {
+        for (size_t i = 0; i < 8; ++i) {
+            word |= uint64_t{bytes[i]} << (8 * i);
+        }
     }
-    return hash;
+    return word;
 }
 
 void putU16(std::vector<uint8_t> &out, uint16_t v) {
@@ -65,6 +72,16 @@ private:
     std::span<const uint8_t> bytes_;
     size_t at_;
 };
+
+// The samples were read as the file's little-endian bytes.
+void toHostOrder(std::vector<int16_t> &samples) {
+    if constexpr (std::endian::native != std::endian::little) {
+        for (int16_t &sample : samples) {
+            const auto bits = static_cast<uint16_t>(sample);
+            sample = static_cast<int16_t>((bits >> 8) | (bits << 8));
+        }
+    }
+}
 
 struct Counts {
     uint32_t phonemes, diphones, marks, samples, info;
@@ -141,6 +158,58 @@ bool marksIncreaseInsideUnits(const VoiceData &voice, std::string &error) {
 
 } // namespace
 
+// Four independent multiply-xor chains over 64-bit words, so that the whole
+// voice is checked at memory speed rather than one byte per multiplication.
+// Every step is a bijection of its lane's state, so any single changed word
+// changes that lane; the lanes, the tail and the length meet at the end.
+void VoiceDigest::add(std::span<const uint8_t> bytes) {
+    total_ += bytes.size();
+    if (pendingCount_ > 0) {
+        const size_t taken = std::min(bytes.size(), kBlockBytes - pendingCount_);
+        std::memcpy(pending_ + pendingCount_, bytes.data(), taken);
+        pendingCount_ += taken;
+        bytes = bytes.subspan(taken);
+        if (pendingCount_ < kBlockBytes) {
+            return;
+        }
+        addBlock(pending_);
+        pendingCount_ = 0;
+    }
+    while (bytes.size() >= kBlockBytes) {
+        addBlock(bytes.data());
+        bytes = bytes.subspan(kBlockBytes);
+    }
+    if (!bytes.empty()) { // a span may be empty with a null start
+        std::memcpy(pending_, bytes.data(), bytes.size());
+    }
+    pendingCount_ = bytes.size();
+}
+
+void VoiceDigest::addBlock(const uint8_t *block) {
+    for (size_t lane = 0; lane < kLanes; ++lane) {
+        lanes_[lane] = (lanes_[lane] ^ littleEndianWord(block + 8 * lane)) * kHashPrime;
+    }
+}
+
+uint32_t VoiceDigest::value() const {
+    uint64_t hash = total_;
+    for (const uint64_t lane : lanes_) {
+        hash = (hash ^ lane) * kHashPrime;
+    }
+    for (size_t at = 0; at < pendingCount_; ++at) {
+        hash = (hash ^ pending_[at]) * kHashPrime;
+    }
+    hash ^= hash >> 29;
+    hash *= kHashPrime;
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
+}
+
+uint32_t voiceChecksum(std::span<const uint8_t> bytes) {
+    VoiceDigest digest;
+    digest.add(bytes);
+    return digest.value();
+}
+
 std::vector<uint8_t> encodeVoice(const VoiceData &voice) {
     std::vector<uint8_t> out(kMagic, kMagic + 4);
     putU32(out, kFormatVersion);
@@ -174,16 +243,18 @@ std::vector<uint8_t> encodeVoice(const VoiceData &voice) {
         putU16(out, static_cast<uint16_t>(s));
     }
     out.insert(out.end(), voice.info.begin(), voice.info.end());
-    setU32(out, 36, fnv1a(std::span(out).subspan(kHeaderBytes)));
+    setU32(out, 36, voiceChecksum(std::span(out).subspan(kHeaderBytes)));
     return out;
 }
 
-std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string &error) {
-    if (image.size() < kHeaderBytes || std::memcmp(image.data(), kMagic, 4) != 0) {
+std::optional<VoiceData> decodeVoice(VoiceSource &source, std::string &error) {
+    uint8_t headerBytes[kHeaderBytes];
+    if (source.size() < kHeaderBytes || !source.read(headerBytes, kHeaderBytes) ||
+        std::memcmp(headerBytes, kMagic, 4) != 0) {
         error = "not a voice database (bad magic or too short)";
         return std::nullopt;
     }
-    Reader header(image, 4);
+    Reader header(headerBytes, 4);
     VoiceData voice;
     if (header.u32() != kFormatVersion) {
         error = "unsupported voice database version";
@@ -193,10 +264,9 @@ std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string
     voice.defaultPitch = header.u32();
     const Counts counts{header.u32(), header.u32(), header.u32(), header.u32(), header.u32()};
     const uint32_t checksum = header.u32();
-    const uint64_t expected = kHeaderBytes + uint64_t{counts.phonemes} * kNameBytes +
-                              uint64_t{counts.diphones} * kDiphoneBytes +
-                              uint64_t{counts.marks} * 4 + uint64_t{counts.samples} * 2 +
-                              counts.info;
+    const uint64_t front = uint64_t{counts.phonemes} * kNameBytes +
+                           uint64_t{counts.diphones} * kDiphoneBytes + uint64_t{counts.marks} * 4;
+    const uint64_t expected = kHeaderBytes + front + uint64_t{counts.samples} * 2 + counts.info;
     if (counts.phonemes == 0 || counts.phonemes > kMaxPhonemes || counts.diphones == 0 ||
         counts.diphones > counts.phonemes * counts.phonemes || counts.info > kMaxInfoBytes ||
         voice.sampleRate < 8000 || voice.sampleRate > 48000 || voice.defaultPitch < 40 ||
@@ -204,16 +274,34 @@ std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string
         error = "voice database header holds impossible values";
         return std::nullopt;
     }
-    if (expected != image.size()) {
+    if (expected != source.size()) {
         error = "voice database is truncated or has trailing bytes (size " +
-                std::to_string(image.size()) + ", expected " + std::to_string(expected) + ")";
+                std::to_string(source.size()) + ", expected " + std::to_string(expected) + ")";
         return std::nullopt;
     }
-    if (fnv1a(image.subspan(kHeaderBytes)) != checksum) {
+    // The size matches: every part is read whole, the samples straight into
+    // their table, and the digest taken over the parts in file order.
+    std::vector<uint8_t> tables(static_cast<size_t>(front));
+    voice.samples.resize(counts.samples);
+    const std::span<uint8_t> samples(reinterpret_cast<uint8_t *>(voice.samples.data()),
+                                     size_t{counts.samples} * 2);
+    voice.info.resize(counts.info);
+    const std::span<uint8_t> info(reinterpret_cast<uint8_t *>(voice.info.data()), counts.info);
+    if (!source.read(tables.data(), tables.size()) ||
+        !source.read(samples.data(), samples.size()) || !source.read(info.data(), info.size())) {
+        error = "voice database could not be read whole";
+        return std::nullopt;
+    }
+    VoiceDigest digest;
+    digest.add(tables);
+    digest.add(samples);
+    digest.add(info);
+    if (digest.value() != checksum) {
         error = "voice database checksum does not match";
         return std::nullopt;
     }
-    Reader in(image, kHeaderBytes);
+    toHostOrder(voice.samples);
+    Reader in(tables, 0);
     if (!readNames(in, counts.phonemes, voice, error) || !readDiphones(in, counts, voice, error)) {
         return std::nullopt;
     }
@@ -222,16 +310,34 @@ std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string
         const uint32_t raw = in.u32();
         m = {raw & ~kVoicedBit, (raw & kVoicedBit) != 0};
     }
-    voice.samples.resize(counts.samples);
-    for (int16_t &s : voice.samples) {
-        s = static_cast<int16_t>(in.u16());
-    }
-    const auto info = in.take(counts.info);
-    voice.info.assign(info.begin(), info.end());
     if (!marksIncreaseInsideUnits(voice, error)) {
         return std::nullopt;
     }
     return voice;
+}
+
+std::optional<VoiceData> decodeVoice(std::span<const uint8_t> image, std::string &error) {
+    class ImageSource final : public VoiceSource {
+    public:
+        explicit ImageSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+        uint64_t size() const override { return bytes_.size(); }
+        bool read(uint8_t *out, size_t count) override {
+            if (count > bytes_.size() - at_) {
+                return false;
+            }
+            if (count > 0) {
+                std::memcpy(out, bytes_.data() + at_, count);
+            }
+            at_ += count;
+            return true;
+        }
+
+    private:
+        std::span<const uint8_t> bytes_;
+        size_t at_ = 0;
+    };
+    ImageSource source(image);
+    return decodeVoice(source, error);
 }
 
 } // namespace mbrsynth

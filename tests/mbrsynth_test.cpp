@@ -2,11 +2,14 @@
 // and levels are known: timing, pitch, joins, streaming, and bad input.
 #include "tests/mbrsynth_fixture.h"
 
+#include "mbrsynth/output_buffer.h"
+#include "mbrsynth/psola.h"
 #include "mbrsynth/voice_db.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 
 namespace {
@@ -262,6 +265,33 @@ TEST(MbrSynthDatabase, RoundTripsAndRefusesDamage) {
     EXPECT_NE(error.find("checksum"), std::string::npos);
 }
 
+// A file is digested part by part as it is read: any piecing of the bytes
+// gives the one digest, and the digest sees a change anywhere.
+TEST(MbrSynthDatabase, DigestIsTheSameHoweverTheBytesArePieced) {
+    std::vector<uint8_t> bytes(301);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<uint8_t>(i * 37 + 11);
+    }
+    const uint32_t whole = mbrsynth::voiceChecksum(bytes);
+    const std::vector<std::vector<size_t>> piecings = {
+        {0, 301}, {1, 300}, {31, 1, 269}, {32, 32, 237}, {5, 0, 7, 250, 39}, {300, 1}};
+    for (const auto &sizes : piecings) {
+        mbrsynth::VoiceDigest digest;
+        size_t at = 0;
+        for (const size_t size : sizes) {
+            digest.add(std::span(bytes).subspan(at, size));
+            at += size;
+        }
+        EXPECT_EQ(digest.value(), whole) << sizes.size() << " pieces, the first " << sizes[0];
+    }
+    for (const size_t at : {size_t{0}, size_t{8}, size_t{33}, size_t{299}, size_t{300}}) {
+        auto changed = bytes;
+        changed[at] ^= 0x01;
+        EXPECT_NE(mbrsynth::voiceChecksum(changed), whole) << at;
+    }
+    EXPECT_NE(mbrsynth::voiceChecksum(std::span(bytes).first(300)), whole);
+}
+
 TEST(MbrSynthDatabase, RefusesInconsistentTablesEvenWithAGoodChecksum) {
     const auto base = makeVoice();
     auto outside = base;
@@ -301,6 +331,66 @@ TEST(MbrSynth, StretchedNoiseDoesNotRepeatItsGrains) {
     ASSERT_GT(rms(samples, from, to), 200.0);
     for (const size_t lag : {40u, 80u, 160u, 240u}) {
         EXPECT_LT(std::abs(correlationAt(samples, from, to, lag)), 0.25) << lag;
+    }
+}
+
+// The window comes from tables; a grain must still be the unit's samples
+// times the raised cosine, exactly (to the 16-bit output), forwards and
+// backwards, cut where the unit ends and where the output is complete.
+TEST(MbrSynth, GrainsAreTheRaisedCosineTimesTheUnit) {
+    mbrsynth::VoiceData voice;
+    for (int i = 0; i < 100; ++i) {
+        voice.samples.push_back(static_cast<int16_t>(7919 * (i + 1) % 30001 - 15000));
+    }
+    voice.diphones.push_back({0, 0, 0, 100, 0, 0, 50});
+    const mbrsynth::Diphone &unit = voice.diphones[0];
+    struct Case {
+        uint32_t position, left, right;
+        bool reversed;
+        int64_t complete; // output samples before this are final already
+        float weight;
+    };
+    const Case cases[] = {
+        {50, 20, 30, false, 0, 1.0f},   // whole grain
+        {50, 20, 30, true, 0, 0.75f},   // backwards: the right reach comes first
+        {5, 40, 12, false, 0, 1.0f},    // cut at the unit's start
+        {95, 12, 40, false, 0, 0.5f},   // cut at its end
+        {10, 40, 7, true, 0, 1.0f},     // backwards past its end
+        {50, 20, 30, false, 195, 1.0f}, // partly complete output
+        {50, 20, 30, false, 250, 1.0f}, // wholly complete output
+    };
+    constexpr int64_t kCentre = 200;
+    for (const Case &c : cases) {
+        mbrsynth::OutputBuffer out;
+        mbrsynth::WindowTables windows;
+        out.markFinal(c.complete);
+        const mbrsynth::GrainMark mark{&unit, c.position, c.left, c.right, true, c.reversed};
+        mbrsynth::overlapAdd(out, windows, kCentre, voice, mark, c.weight);
+        const int64_t end = kCentre + 64;
+        out.markFinal(end);
+        std::vector<int16_t> got(out.finalCount());
+        got.resize(out.take(got, 1.0f));
+
+        std::vector<float> wanted(static_cast<size_t>(end), 0.0f);
+        const uint32_t before = c.reversed ? c.right : c.left;
+        const uint32_t after = c.reversed ? c.left : c.right;
+        for (int64_t k = 1 - static_cast<int64_t>(before); k < after; ++k) {
+            const int64_t source = c.position + (c.reversed ? -k : k);
+            const int64_t at = kCentre + k;
+            if (source < 0 || source >= 100 || at < c.complete) {
+                continue;
+            }
+            const double phase =
+                std::numbers::pi * static_cast<double>(k) / (k < 0 ? before : after);
+            const auto window = static_cast<float>(0.5 * (1.0 + std::cos(phase)));
+            const float shaped = voice.samples[static_cast<size_t>(source)] * window;
+            wanted[static_cast<size_t>(at)] += shaped * c.weight;
+        }
+        ASSERT_EQ(got.size(), wanted.size()) << c.position;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i], static_cast<int16_t>(std::lround(wanted[i])))
+                << "case at " << c.position << (c.reversed ? " backwards" : "") << ", sample " << i;
+        }
     }
 }
 

@@ -199,7 +199,7 @@ public:
         const size_t id = connection_->say(utf8);
         if (id == 0)
             return EFail;
-        trace::engine("speak " + utf8);
+        trace::engine("speak " + utf8ToCp1252(utf8)); // the transcript holds Windows-1252
         texts_.add(id, NoData{});
         if (!(flags & SpeakAsync))
             while (texts_.has(id))
@@ -327,12 +327,12 @@ public:
                      const Guid &) override {
         if (!data || !sink)
             return EInvalidArg;
-        const std::string text =
-            cp1252ToUtf8(std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size));
+        const std::string cp1252(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+        const std::string text = cp1252ToUtf8(cp1252);
         const size_t id = blank(text) ? 0 : connection_->say(text);
         if (id == 0)
             return EFail;
-        trace::engine("speak " + text);
+        trace::engine("speak " + cp1252); // the transcript holds Windows-1252
         texts_.add(id, sink);
         started_.push_back(sink);
         Message wake; // TextDataStarted comes with the next pump

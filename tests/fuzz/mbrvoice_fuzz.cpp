@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,15 +17,6 @@ namespace {
 constexpr size_t ChecksumOffset = 36;
 // Enough output to render every phone written below, and a bound on the work.
 constexpr size_t MaxSamples = 200000;
-
-uint32_t fnv1a(const uint8_t *bytes, size_t size) {
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < size; ++i) {
-        hash ^= bytes[i];
-        hash *= 16777619u;
-    }
-    return hash;
-}
 
 // Every phoneme after every other, with pitch points, then a flush.
 std::string linesFor(const mbrsynth::VoiceData &voice) {
@@ -43,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<uint8_t> image(data, data + size);
     if (image.size() >= mbrsynth::kHeaderBytes) {
         const uint32_t sum =
-            fnv1a(image.data() + mbrsynth::kHeaderBytes, image.size() - mbrsynth::kHeaderBytes);
+            mbrsynth::voiceChecksum(std::span(image).subspan(mbrsynth::kHeaderBytes));
         for (size_t i = 0; i < 4; ++i)
             image[ChecksumOffset + i] = static_cast<uint8_t>(sum >> (8 * i));
     }

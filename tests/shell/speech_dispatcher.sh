@@ -98,6 +98,14 @@ for engine in sapi5 sapi4; do
   grep -q "^engine end" "$work/cut.txt" && fail "$engine: the key did not cut the text"
 done
 
+# ---- the transcript shows the text as given, in UTF-8 once -------------------
+for engine in sapi5 sapi4; do
+  zebfala --engine "$engine" --transcript "A maçã" >"$work/accents.txt" ||
+    fail "$engine: an accented text exited with $?"
+  grep -qx "engine speak A maçã" "$work/accents.txt" ||
+    fail "$engine: the transcript shows $(grep '^engine speak' "$work/accents.txt")"
+done
+
 # ---- bad input: every one ends with the server's reaction or a message -----
 zebfala --engine sapi5 --voz 99999 --velocidade -20 --transcript "casa" >"$work/bad.txt" ||
   fail "VOZ out of range and VELOCIDADE -20 exited with $?"

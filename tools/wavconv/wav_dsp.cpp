@@ -1,37 +1,12 @@
 #include "tools/wavconv/wav_dsp.h"
 
+#include "tools/wavconv/resampler.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace wavkit {
-namespace {
-
-// Kernel: this many zero crossings of the sinc on each side, Blackman window.
-// At 22050 -> 11025 Hz that is 97 taps, a transition band of about 1.2 kHz.
-constexpr double kZeroCrossings = 24.0;
-// Fraction of the lower Nyquist frequency where the kernel's response is
-// halved; leaves room for the transition band below the new Nyquist.
-constexpr double kCutoffFraction = 0.85;
-
-double sinc(double x) {
-    if (std::abs(x) < 1e-9) {
-        return 1.0;
-    }
-    const double angle = std::numbers::pi * x;
-    return std::sin(angle) / angle;
-}
-
-// Blackman window over -1..1.
-double blackman(double x) {
-    if (std::abs(x) >= 1.0) {
-        return 0.0;
-    }
-    return 0.42 + 0.5 * std::cos(std::numbers::pi * x) +
-           0.08 * std::cos(2.0 * std::numbers::pi * x);
-}
-
-} // namespace
 
 float dbToLinear(float decibels) {
     return std::pow(10.0f, decibels / 20.0f);
@@ -83,32 +58,7 @@ void fadeEdges(std::span<float> samples, size_t fadeSamples) {
 }
 
 std::vector<float> resample(std::span<const float> samples, uint32_t fromRate, uint32_t toRate) {
-    if (fromRate == toRate || fromRate == 0 || toRate == 0) {
-        return {samples.begin(), samples.end()};
-    }
-    // Cutoff as a fraction of the input's Nyquist frequency.
-    const double cutoff = kCutoffFraction * std::min(1.0, static_cast<double>(toRate) / fromRate);
-    const double halfWidth = kZeroCrossings / cutoff; // in input samples
-    const auto outputLength =
-        static_cast<size_t>(static_cast<uint64_t>(samples.size()) * toRate / fromRate);
-    const auto inputLength = static_cast<std::ptrdiff_t>(samples.size());
-    std::vector<float> output(outputLength);
-    for (size_t n = 0; n < outputLength; ++n) {
-        // Exact position of output sample n on the input's time axis.
-        const double centre = static_cast<double>(static_cast<uint64_t>(n) * fromRate) / toRate;
-        const auto first =
-            std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(std::ceil(centre - halfWidth)));
-        const auto last = std::min<std::ptrdiff_t>(
-            inputLength - 1, static_cast<std::ptrdiff_t>(std::floor(centre + halfWidth)));
-        double sum = 0.0;
-        for (std::ptrdiff_t k = first; k <= last; ++k) {
-            const double distance = static_cast<double>(k) - centre;
-            sum += samples[static_cast<size_t>(k)] * cutoff * sinc(cutoff * distance) *
-                   blackman(distance / halfWidth);
-        }
-        output[n] = static_cast<float>(sum);
-    }
-    return output;
+    return Resampler(fromRate, toRate).convert(samples);
 }
 
 size_t longestQuietRun(std::span<const float> samples, float threshold) {

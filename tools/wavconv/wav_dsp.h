@@ -27,8 +27,9 @@ void normalisePeak(std::span<float> samples, float target);
 // so that a cut edge never clicks.
 void fadeEdges(std::span<float> samples, size_t fadeSamples);
 
-// Windowed-sinc conversion between any two rates. Going down, the kernel's
-// cutoff sits below the new Nyquist frequency so nothing above it folds back.
+// Windowed-sinc conversion between any two rates (a Resampler made for the
+// one call). Going down, the kernel's cutoff sits below the new Nyquist
+// frequency so nothing above it folds back.
 std::vector<float> resample(std::span<const float> samples, uint32_t fromRate, uint32_t toRate);
 
 // Longest stretch of consecutive samples below threshold.
