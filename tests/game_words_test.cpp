@@ -116,7 +116,7 @@ TEST(GameWords, NativeVoiceSaysWordsOutsideTheList) {
         {"interior", "[i~/ t/e^/ r/i/O^/rr]"},
         {"melhores", "[ m/e^/ lh/O/ r/i/s]"},
         {"piores", "[ p/i/O/ r/i/s]"},
-        {"ordem", "[o/rr/ d/e~y]"},
+        {"ordem", "[O/rr/ d/e~y]"},
         {"espera", "[e^/s/ p/E/ r/a]"},
         {"espero", "[e^/s/ p/E^/ r/u]"},
         {"tempero", "[ t/e~/ p/E^/ r/u]"},
