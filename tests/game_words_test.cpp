@@ -228,6 +228,28 @@ TEST(EverydayWords, BuiltInEngineSaysEachAsTheTable) {
         EXPECT_EQ(engineSays(platform::utf8ToCp1252(word)), phonemes) << word;
 }
 
+// Loanwords written with a hyphen reach the respellings whole (a token holds
+// letters only); their plurals keep the s; other hyphenated words are read
+// as their parts.
+TEST(EverydayWords, BuiltInEngineRespellsHyphenatedLoanwords) {
+    test_support::TempDir dir;
+    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
+    const std::string data = kSource + "/data/quelo/";
+    ASSERT_TRUE(quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
+                                     data + "portug.pro", dir.file("portug.dfn")));
+    const struct {
+        const char *text, *phonemes;
+    } cases[] = {
+        {"e-mail", "e m >e y w"},
+        {"E-mails", "e m >e y w s2"},
+        {"Wi-Fi", "w a y f >a y"},
+        {"shopping", "x >oo p in"},
+        {"guarda-chuva", "g w >a r2 d a x >u v a"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(engineSays(c.text), c.phonemes) << c.text;
+}
+
 TEST(GameWords, BuiltInEngineSaysEachAsItsTable) {
     test_support::TempDir dir;
     // The phonemes do not depend on the voice's diphones.
