@@ -298,6 +298,9 @@ TEST_F(QueloNormalise, ReadsWrittenFormsAsAReaderSaysThem) {
         {"EU VI", "EU VI"},
         {"vi XX", "vi xisxis"},
         {"Pedro, II", "Pedro, II"},
+        {"Meu CD", "Meu  sê dê"},
+        {"Tamanho XL", "Tamanho xiséle"},
+        {"século XL", "século quarenta"},
         // Percentages.
         {"50%", "cinqüenta por cento "},
         {"3,5%", "três vírgula cinco por cento "},

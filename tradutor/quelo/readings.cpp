@@ -306,7 +306,10 @@ std::string romanReading(const std::string &word, const std::string &previousWor
                                "item", "cena", "fase", "anexo", "se\347\343o", "inciso"});
     if (cardinalTitle)
         return cardinal(value);
-    if (!ordinalTitle && !isCapitalised(previousWord))
+    // After a name only I, V and X count: CD, MC, XL after a capitalised word
+    // are rather words than a king's or a pope's number.
+    if (!ordinalTitle &&
+        (!isCapitalised(previousWord) || word.find_first_not_of("IVX") != std::string::npos))
         return "";
     return value <= MaxOrdinalRoman ? ordinalWords(value, Gender::Masculine) : cardinal(value);
 }
