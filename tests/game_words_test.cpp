@@ -2,6 +2,9 @@
 // rules and respellings, against the tables in tests/golden/, which were
 // written from the words' standard pronunciation. A rule change that alters
 // a game word fails here with the word, the table's answer and the voice's.
+// The everyday words of tests/golden/everyday_words.tsv, chosen for the traps
+// of reading Portuguese, hold both voices to one table, stress included.
+#include "platform/cp1252.h"
 #include "tests/test_support.h"
 #include "tradutor/diphone/translator.h"
 #include "tradutor/quelo/engine.h"
@@ -10,6 +13,7 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -116,7 +120,7 @@ TEST(GameWords, NativeVoiceSaysWordsOutsideTheList) {
         {"interior", "[i~/ t/e^/ r/i/O^/rr]"},
         {"melhores", "[ m/e^/ lh/O/ r/i/s]"},
         {"piores", "[ p/i/O/ r/i/s]"},
-        {"ordem", "[o/rr/ d/e~y]"},
+        {"ordem", "[O/rr/ d/e~y]"},
         {"espera", "[e^/s/ p/E/ r/a]"},
         {"espero", "[e^/s/ p/E^/ r/u]"},
         {"tempero", "[ t/e~/ p/E^/ r/u]"},
@@ -127,6 +131,123 @@ TEST(GameWords, NativeVoiceSaysWordsOutsideTheList) {
     for (const auto &c : cases)
         EXPECT_EQ(tr::translateText(c.word), c.units) << c.word;
     tr::freeRules();
+}
+
+// ---- everyday words: one table, both voices ----
+
+// The phonemes of tests/golden/everyday_words.tsv, as the engine names them,
+// in the native voice's groups: a consonant that begins a syllable starts a
+// group (the r or l of a cluster does not); r2 is rr and s2 is s, or z
+// before a voiced consonant; a closed e or o is e^ o^, an open one e o; a
+// nasal vowel takes ~; the stressed vowel is upper case; t and d before an i
+// are tch and dj.
+std::string nativeGroups(const std::string &phonemes) {
+    static const std::map<std::string, std::string> vowels = {
+        {"a", "a"}, {"e", "e^"},  {"ee", "e"},  {"i", "i"},   {"o", "o^"},  {"oo", "o"},
+        {"u", "u"}, {"an", "a~"}, {"en", "e~"}, {"in", "i~"}, {"on", "o~"}, {"un", "u~"},
+    };
+    static const std::set<std::string> voiced = {"b", "d", "g", "l", "m", "n", "v"};
+    std::vector<std::string> names;
+    std::istringstream fields(phonemes);
+    for (std::string name; fields >> name;)
+        names.push_back(name);
+    std::string groups;
+    bool afterConsonant = false;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const bool stressed = names[i][0] == '>';
+        const std::string name = stressed ? names[i].substr(1) : names[i];
+        const std::string next = i + 1 < names.size() ? names[i + 1] : "";
+        const auto vowel = vowels.find(name);
+        if (vowel != vowels.end()) {
+            std::string unit = vowel->second;
+            if (stressed)
+                unit[0] = static_cast<char>(unit[0] - 'a' + 'A');
+            groups += unit;
+        } else if (name == "y" || name == "w" || name == "r2" || name == "s2") {
+            groups += name == "r2" ? "rr" : name == "s2" ? (voiced.count(next) ? "z" : "s") : name;
+        } else if (name == "t" && next == "x") {
+            groups += " tch"; // tchau
+            ++i;
+        } else if (afterConsonant && (name == "r" || name == "l")) {
+            groups += name;
+        } else {
+            const bool beforeI = next == "i" || next == ">i" || next == "in" || next == ">in";
+            groups += " " + (beforeI && name == "t" ? "tch" : beforeI && name == "d" ? "dj" : name);
+        }
+        afterConsonant =
+            vowel == vowels.end() && name != "y" && name != "w" && name != "r2" && name != "s2";
+    }
+    return squeezed(groups);
+}
+
+// word -> phonemes of a table of "word<TAB>phonemes[<TAB>note]" lines.
+std::map<std::string, std::string> everydayWords() {
+    auto table = goldenTable("everyday_words.tsv");
+    EXPECT_GE(table.size(), 300u);
+    return table;
+}
+
+std::string nativeSays(const std::string &word) {
+    std::string groups;
+    for (const char c : diphone::translator::translateText(word))
+        if (c != '[' && c != ']' && c != '/')
+            groups += c;
+    return squeezed(groups);
+}
+
+std::string engineSays(const std::string &word) {
+    std::string names;
+    for (const std::string &line : quelo::queloPipeline(word, quelo::Stage::Phonemes)) {
+        if (line.empty() || line[0] == ';' || line == "__")
+            continue;
+        names += ' ';
+        for (const char c : line)
+            if (c != '\xa8') // the mark that ends a stressed vowel's lengthening
+                names += c;
+    }
+    return squeezed(names);
+}
+
+TEST(EverydayWords, NativeVoiceSaysEachAsTheTable) {
+    namespace tr = diphone::translator;
+    ASSERT_TRUE(tr::loadRules(kSource + "/data/voice/regras.rgr"));
+    ASSERT_TRUE(tr::loadExceptions(kSource + "/data/voice/portug.exc"));
+    for (const auto &[word, phonemes] : everydayWords())
+        EXPECT_EQ(nativeSays(platform::utf8ToCp1252(word)), nativeGroups(phonemes))
+            << word << ": " << phonemes;
+    tr::freeRules();
+}
+
+TEST(EverydayWords, BuiltInEngineSaysEachAsTheTable) {
+    test_support::TempDir dir;
+    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
+    const std::string data = kSource + "/data/quelo/";
+    ASSERT_TRUE(quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
+                                     data + "portug.pro", dir.file("portug.dfn")));
+    for (const auto &[word, phonemes] : everydayWords())
+        EXPECT_EQ(engineSays(platform::utf8ToCp1252(word)), phonemes) << word;
+}
+
+// Loanwords written with a hyphen reach the respellings whole (a token holds
+// letters only); their plurals keep the s; other hyphenated words are read
+// as their parts.
+TEST(EverydayWords, BuiltInEngineRespellsHyphenatedLoanwords) {
+    test_support::TempDir dir;
+    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
+    const std::string data = kSource + "/data/quelo/";
+    ASSERT_TRUE(quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
+                                     data + "portug.pro", dir.file("portug.dfn")));
+    const struct {
+        const char *text, *phonemes;
+    } cases[] = {
+        {"e-mail", "e m >e y w"},
+        {"E-mails", "e m >e y w s2"},
+        {"Wi-Fi", "w a y f >a y"},
+        {"shopping", "x >oo p in"},
+        {"guarda-chuva", "g w >a r2 d a x >u v a"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(engineSays(c.text), c.phonemes) << c.text;
 }
 
 TEST(GameWords, BuiltInEngineSaysEachAsItsTable) {

@@ -6,6 +6,7 @@
 #include "tests/test_support.h"
 #include "tradutor/quelo/letters.h"
 #include "tradutor/quelo/normalise.h"
+#include "tradutor/quelo/readings.h"
 
 #include <gtest/gtest.h>
 
@@ -226,12 +227,108 @@ TEST_F(QueloNormalise, Texts) {
         {"olá, você!", "olá, você!"},
         {"(sim): não; ok?", "(sim): não; ok?"},
         {"a#b", "a sustenido bê"},
-        {"50%", "cinqüenta  porcento "},
+        {"50%", "cinqüenta por cento "},
         {"guarda-chuva", "guarda-chuva"},
         {"", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(platform::cp1252ToUtf8(quelo::normaliseText(cp(c.text))), c.normal) << c.text;
+}
+
+// What a Brazilian reader says for money, times, the number sign, Roman
+// numerals, percentages and quotation marks; and the near misses that stay
+// numbers, letters or words.
+TEST_F(QueloNormalise, ReadsWrittenFormsAsAReaderSaysThem) {
+    const struct {
+        const char *text;
+        const char *normal;
+    } cases[] = {
+        // Money: reais and centavos, one real, "de reais" after the millions.
+        {"R$ 19,90", "dezenove reais e noventa centavos "},
+        {"R$19,9", "dezenove reais e noventa centavos "},
+        {"R$ 1,00", "um real "},
+        {"R$ 1,01", "um real e um centavo "},
+        {"R$ 0,50", "cinqüenta centavos "},
+        {"r$ 2", "dois reais "},
+        {"R$ 1.250,75", "mil e duzentos e cinqüenta reais e setenta e cinco centavos "},
+        {"R$ 1.000.000", "um milhão de reais "},
+        {"R$ 5 mil", "cinco mil reais "},
+        {"R$ 3 milhões.", "três milhões de reais ."},
+        {"custa R$ 10.", "custa dez reais ."},
+        {"R$ 1,234", "érre cifrão  um vírgula duzentos e trinta e quatro "},
+        {"R$", "érre cifrão "},
+        {"AR$ 5", "AR cifrão  cinco "},
+        // Times: the hour is feminine; catorze on the clock.
+        {"14h30", "catorze e trinta "},
+        {"14h", "catorze horas "},
+        {"1h", "uma hora "},
+        {"às 2h15", "às duas e quinze "},
+        {"21h00", "vinte e uma horas "},
+        {"9h05min.", "nove e cinco ."},
+        {"0h40", "zero e quarenta "},
+        {"24h por dia", "vinte e quatro horas  por dia"},
+        {"25h30", "vinte e cinco agátrinta "},
+        {"14h60", "quatorze agásessenta "},
+        {"14h3", "quatorze agátrês "},
+        {"14ha", "quatorze ha"},
+        {"123h", "cento e vinte e três agá"},
+        // The number sign.
+        {"nº 100", "número  cem "},
+        {"n.º 5", "número  cinco "},
+        {"Nº 7", "número  sete "},
+        {"nºs 1 e 2", "números  um  e dois "},
+        {"n° 3", "número  três "},
+        {"um nº", "um número "},
+        {"anº", "an ordinal masculino "},
+        // Ordinals with a full stop before the sign.
+        {"1.º lugar", "primeiro  lugar"},
+        {"2.ª vez", "segunda  vez"},
+        // Roman numerals after a name or a title word.
+        {"Pedro II", "Pedro segundo"},
+        {"Pedro I chegou", "Pedro primeiro chegou"},
+        {"Luís XIV", "Luís quatorze"},
+        {"Bento XVI", "Bento dezesseis"},
+        {"século XXI", "século vinte e um"},
+        {"Século X", "Século décimo"},
+        {"capítulo III", "capítulo três"},
+        {"volume IV", "volume quatro"},
+        {"Pedro IIII", "Pedro IIII"},
+        {"Pedro ii", "Pedro ii"},
+        {"João M. Silva", "João ême. Silva"},
+        {"EU VI", "EU VI"},
+        {"vi XX", "vi xisxis"},
+        {"Pedro, II", "Pedro, II"},
+        {"Meu CD", "Meu  sê dê"},
+        {"Tamanho XL", "Tamanho xiséle"},
+        {"século XL", "século quarenta"},
+        // Percentages.
+        {"50%", "cinqüenta por cento "},
+        {"3,5%", "três vírgula cinco por cento "},
+        {"100% certo", "cem por cento  certo"},
+        // Quotation marks are not read; an apostrophe inside a word joins it.
+        {"ele disse \"oi\"", "ele disse  oi "},
+        {"«tchau»", " tchau "},
+        {"\xe2\x80\x9cok\xe2\x80\x9d", " ok "},
+        {"'sim'", " sim "},
+        {"d'água", "dágua"},
+        {"\"", "aspas"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(platform::cp1252ToUtf8(quelo::normaliseText(cp(c.text))), c.normal) << c.text;
+}
+
+TEST(QueloReadings, RomanValues) {
+    const struct {
+        const char *word;
+        unsigned value;
+    } cases[] = {
+        {"I", 1},    {"IV", 4},    {"IX", 9},       {"XIV", 14},       {"XXI", 21},
+        {"XL", 40},  {"XCIX", 99}, {"CDXLIV", 444}, {"MCMLXXX", 1980}, {"MMMCMXCIX", 3999},
+        {"IIII", 0}, {"IC", 0},    {"VX", 0},       {"MMMM", 0},       {"", 0},
+        {"xxi", 0},  {"XXA", 0},   {"IIV", 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(quelo::romanValue(c.word), c.value) << c.word;
 }
 
 TEST_F(QueloNormalise, AbbreviationLookup) {

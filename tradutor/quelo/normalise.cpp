@@ -5,8 +5,11 @@
 #include "tradutor/number_words.h"
 #include "tradutor/quelo/data_file.h"
 #include "tradutor/quelo/letters.h"
+#include "tradutor/quelo/readings.h"
+#include "tradutor/quelo/rules.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace quelo {
@@ -216,6 +219,23 @@ bool isLineControl(char c) {
     return c == '\t' || c == '\n' || c == '\r';
 }
 
+// Quotation marks are not read: " ' « » and the curly ones.
+bool isQuotationMark(char c) {
+    switch (c) {
+    case '"':
+    case '\'':
+    case '\253':
+    case '\273':
+    case '\221':
+    case '\222':
+    case '\223':
+    case '\224':
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- number words ----
 
 std::string feminine(std::string word) {
@@ -243,7 +263,12 @@ private:
 
     void step() {
         const char c = text_[pos_];
-        if (pos_ > 0 && text_[pos_ - 1] == ' ' && c == '-' && at(pos_ + 1) == ' ') {
+        if (c != ' ' && !isLetter(c))
+            previousWord_.clear();
+        if (const auto reading = readingAtCursor()) {
+            out_ += reading->words + ' ';
+            pos_ = reading->end;
+        } else if (pos_ > 0 && text_[pos_ - 1] == ' ' && c == '-' && at(pos_ + 1) == ' ') {
             out_ += ',';
             ++pos_;
         } else if (c == '-' && digitAt(pos_ + 1)) {
@@ -262,7 +287,7 @@ private:
         } else if (isKeptMark(c)) {
             out_ += c;
             ++pos_;
-        } else if (isLineControl(c)) {
+        } else if (isLineControl(c) || isQuotationMark(c)) {
             out_ += ' ';
             ++pos_;
         } else {
@@ -271,7 +296,18 @@ private:
         }
     }
 
-    // A number, then every ", digits" or ". digits" part that follows it.
+    // Money, a time of day or the number sign, where one starts.
+    std::optional<Reading> readingAtCursor() const {
+        if (auto money = readMoney(text_, pos_))
+            return money;
+        if (pos_ >= plainRunEnd_ && isDigit(text_[pos_]))
+            if (auto time = readTime(text_, pos_))
+                return time;
+        return readNumberSign(text_, pos_);
+    }
+
+    // A number, then every ", digits" or ". digits" part that follows it,
+    // then "por cento" for a percent sign right after it.
     void numberWithDecimals() {
         number();
         out_ += ' ';
@@ -280,6 +316,10 @@ private:
             ++pos_;
             number();
             out_ += ' ';
+        }
+        if (at(pos_) == '%') {
+            out_ += "por cento ";
+            ++pos_;
         }
     }
 
@@ -327,6 +367,9 @@ private:
             if (thousandsSeparatorAt(pos_, digits))
                 ++pos_;
         }
+        // "1.º", "2.ª": a full stop before the ordinal sign.
+        if (at(pos_) == '.' && (at(pos_ + 1) == '\272' || at(pos_ + 1) == '\252'))
+            ++pos_;
         const char next = at(pos_);
         const char after = at(pos_ + 1);
         if (next == '\272' || next == '\252') {
@@ -353,17 +396,27 @@ private:
     }
 
     void word() {
-        const size_t start = pos_;
+        std::string written;
         bool consonantsOnly = true;
         while (has(pos_) && isLetter(text_[pos_])) {
             consonantsOnly = consonantsOnly && isConsonant(text_[pos_]);
-            ++pos_;
-            if (at(pos_) == '-')
+            written += text_[pos_++];
+            if (at(pos_) == '-') {
+                written += text_[pos_++];
+            } else if (at(pos_) == '\'' && isLetter(at(pos_ + 1))) {
+                // d'água is said as one word, dágua.
                 ++pos_;
+            }
         }
-        const std::string written = text_.substr(start, pos_ - start);
         const std::string expansion = at(pos_) == '.' ? lookupAbbreviation(written) : std::string();
-        if (!expansion.empty() && abbreviationStopAt(pos_)) {
+        const std::string roman = romanReading(written, previousWord_);
+        previousWord_ = written;
+        if (!roman.empty()) {
+            out_ += roman;
+        } else if (const std::string respelled = hyphenatedRespelling(written);
+                   !respelled.empty()) {
+            out_ += respelled;
+        } else if (!expansion.empty() && abbreviationStopAt(pos_)) {
             out_ += expansion;
             ++pos_;
         } else if (consonantsOnly && expansion.empty()) {
@@ -374,11 +427,24 @@ private:
         }
     }
 
+    // The tokens of a text hold letters only, so a respelling of a word
+    // written with a hyphen (e-mail, Wi-Fi) is looked up here.
+    static std::string hyphenatedRespelling(const std::string &written) {
+        if (written.find('-') == std::string::npos)
+            return "";
+        const std::string key = upperCased(written);
+        const std::string respelled = lookupException(key);
+        return respelled == key ? "" : respelled;
+    }
+
     const std::string &text_;
     size_t pos_ = 0;
     // End of the last run of digits found to hold no dash, so that a long run
     // read as several numbers is scanned once.
     size_t plainRunEnd_ = 0;
+    // The word read last, when only blanks followed it: a Roman numeral
+    // after a name or a title word is read as a number.
+    std::string previousWord_;
     std::string out_;
 };
 
