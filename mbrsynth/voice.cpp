@@ -1,5 +1,6 @@
 #include "mbrsynth/voice.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -21,8 +22,12 @@ Voice::Voice(VoiceData data) : data_(std::move(data)) {
 }
 
 std::optional<Voice> Voice::open(const std::string &path, std::string &error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    // Only a regular file: a FIFO or a device would hold the reader for ever.
+    std::error_code failure;
+    std::ifstream file;
+    if (std::filesystem::is_regular_file(path, failure))
+        file.open(path, std::ios::binary);
+    if (!file.is_open()) {
         error = "cannot open the voice database " + path;
         return std::nullopt;
     }

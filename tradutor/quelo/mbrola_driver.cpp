@@ -141,7 +141,9 @@ bool mbrolaLoaded() {
 
 bool initMbrola(const std::string &databasePath) {
     std::string path = databasePath;
-    if (driver.library && driver.entries.init(path.data()) >= 0)
+    // The library reads whatever it is given: a FIFO or a device in the
+    // database's place would hold it (and the program) for ever.
+    if (driver.library && platform::fileExists(path) && driver.entries.init(path.data()) >= 0)
         return true;
     unloadMbrola();
     return false;
