@@ -32,6 +32,7 @@
 // the whole is written, as it comes, as one 16-bit mono 22050 Hz WAV file. Without -w the
 // same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
+#include "app/output_signals.h"
 #include "app/sound_layout.h"
 #include "console/console.h"
 #include "game/start_report.h"
@@ -229,9 +230,16 @@ void speakFreeText(const std::string &text) {
 template <typename Speak>
 bool writeSpeech(Speak speak, const std::string &path, std::string &error) {
     wavkit::AtomicOutput output(path);
+    std::optional<zebfala::TemporaryOutput> temporary;
+    if (output.temporary())
+        temporary.emplace(output.writePath());
     zebfala::WavStream stream(output.writePath(), kOutputRate);
     render(speak, [&](std::span<const float> samples) { stream.write(samples); });
-    return stream.finish(error) && output.commit(error);
+    if (!stream.finish(error)) {
+        error = path + ": could not be written whole (" + error + ")";
+        return false;
+    }
+    return output.commit(error);
 }
 
 // Plays what `speak` plays through the sound device, rendered first.
@@ -280,8 +288,12 @@ int speakWithQuelo(const Options &options) {
     // The engine writes the file as it speaks: under a temporary name, put
     // in place only when every write succeeded.
     std::optional<wavkit::AtomicOutput> output;
-    if (!options.wavPath.empty())
+    std::optional<zebfala::TemporaryOutput> temporary;
+    if (!options.wavPath.empty()) {
         output.emplace(options.wavPath);
+        if (output->temporary())
+            temporary.emplace(output->writePath());
+    }
     if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"),
                               output ? output->writePath() : std::string(),
                               servers::ServerKindQuelo)) {
@@ -300,7 +312,8 @@ int speakWithQuelo(const Options &options) {
     if (output) {
         speak();
         if (!quelo::queloOutputComplete()) {
-            std::fprintf(stderr, "zebfala: %s: could not be written whole (disk full?)\n",
+            std::fprintf(stderr,
+                         "zebfala: %s: could not be written whole (disk full or file too large)\n",
                          options.wavPath.c_str());
             return 1;
         }
@@ -361,6 +374,7 @@ int speakWithServer(const Options &options) {
 
 int main(int argc, char **argv) {
     platform::writeUtf8ToConsole();
+    zebfala::handleOutputSignals();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {
@@ -408,6 +422,10 @@ int main(int argc, char **argv) {
     } catch (const headless::ProcessExit &) {
         printTranscriptText();
         std::fprintf(stderr, "zebfala: the speech layer could not start\n");
+        return 1;
+    } catch (const std::exception &failure) {
+        // Caught, so that the output's temporary file is removed on the way.
+        std::fprintf(stderr, "zebfala: %s\n", failure.what());
         return 1;
     }
     app::endModules();
