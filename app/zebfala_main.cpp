@@ -48,6 +48,7 @@
 #include "tradutor/servers/quelo_server.h"
 #include "tradutor/servers/server.h"
 #include "tradutor/speech/config.h"
+#include "tradutor/speech/setting_ranges.h"
 #include "tradutor/speech/speech.h"
 #ifdef ZEB_HAVE_PCM_PLAYER
 #include "platform/sdl_player/pcm_player.h"
@@ -266,6 +267,12 @@ int32_t serverSetting(const char *key, const std::string &given = "") {
         .value_or(0);
 }
 
+// The rate and pitch the game starts the built-in engine with.
+speech::ServerSettings queloSettings() {
+    return speech::serverSettingsFor(servers::ServerKindQuelo, 0, serverSetting("VELOCIDADE"),
+                                     serverSetting("TOM"));
+}
+
 // The built-in engine's lines for the text, with the data files and the
 // factors the game would start it with.
 int printQueloLines(const Options &options) {
@@ -276,7 +283,8 @@ int printQueloLines(const Options &options) {
                      platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
         return 1;
     }
-    servers::setQueloFactors(serverSetting("VELOCIDADE"), serverSetting("TOM"));
+    const speech::ServerSettings given = queloSettings();
+    servers::setQueloFactors(given.rate, given.pitch);
     for (const std::string &line : quelo::queloPipeline(options.text, options.stage))
         std::printf("%s\n", platform::cp1252ToUtf8(line).c_str());
     return 0;
@@ -294,7 +302,8 @@ int speakWithQuelo(const Options &options) {
         if (output->temporary())
             temporary.emplace(output->writePath());
     }
-    if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"),
+    const speech::ServerSettings given = queloSettings();
+    if (!servers::serverStart(0, given.rate, given.pitch,
                               output ? output->writePath() : std::string(),
                               servers::ServerKindQuelo)) {
         std::fprintf(stderr, "zebfala: the built-in engine could not start%s%s\n",
@@ -347,10 +356,10 @@ int listVoices(const Options &options) {
 // game's settings, and waited for until it falls silent.
 int speakWithServer(const Options &options) {
     const int32_t kind = options.serverKind;
-    const int32_t rate =
-        speech::serverRateFor(serverSetting("VELOCIDADE", options.velocidade), kind);
-    if (!servers::serverStart(serverSetting("VOZ", options.voz), rate,
-                              serverSetting("TOM", options.tom), "", kind)) {
+    const speech::ServerSettings given = speech::serverSettingsFor(
+        kind, serverSetting("VOZ", options.voz), serverSetting("VELOCIDADE", options.velocidade),
+        serverSetting("TOM", options.tom));
+    if (!servers::serverStart(given.voice, given.rate, given.pitch, "", kind)) {
         std::fprintf(stderr, "zebfala: the speech server could not start (is speech-dispatcher "
                              "running, and has it a voice?)\n");
         return 1;
