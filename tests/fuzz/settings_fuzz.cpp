@@ -3,7 +3,7 @@
 // native voice, or the server the settings choose) and the built-in engine
 // as a server started with the [SERVFALA] rate and pitch, on our own
 // synthesizer served in the process. The input is the INI text and, on its
-// last line, the text (its first 64 bytes); the INI is read before the
+// last line, the text (its first 32 bytes); the INI is read before the
 // shipped one, so that a section it holds takes the shipped one's place.
 // Whatever the numbers, the sound stays within a bound that grows with the
 // text: no setting may make the program speak for hours or without end.
@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr size_t MaxTextBytes = 64;
+constexpr size_t MaxTextBytes = 32;
 // The longest pause is 5 s, after a mark of one byte that is itself heard,
 // and a word gap 2 s: 8 s of sound a byte of text, beyond a start, is more
 // than any setting can ask for.
