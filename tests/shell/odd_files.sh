@@ -112,7 +112,7 @@ for what in fifo directory; do
   code=$?
   [ $code -eq 1 ] || fail "zebfala with a $what as the player's copy exited with $code"
   grep -q "Não consigo ler" "$work/err" || fail "zebfala with a $what as the player's copy: $(cat "$work/err")"
-  rm -rf "$work/home"
+  rm -rf "${work:?}/home"
 done
 
 # zebfala with a FIFO for its voice: the voice cannot start, as without it.
