@@ -96,7 +96,7 @@ bool WavStream::finish(std::string &error) {
         error_ = errno;
     file_ = nullptr;
     if (error_ != 0) {
-        error = path_ + ": " + std::strerror(error_);
+        error = std::strerror(error_);
         return false;
     }
     return true;

@@ -51,7 +51,7 @@ public:
     WavStream &operator=(const WavStream &) = delete;
 
     void write(std::span<const float> samples);
-    // False with a message when any write failed.
+    // False with the reason in `error` when any write failed.
     bool finish(std::string &error);
 
 private:

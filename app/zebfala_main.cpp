@@ -35,6 +35,7 @@
 // the whole is written, as it comes, as one 16-bit mono 22050 Hz WAV file. Without -w the
 // same sound, rendered first, is played through the sound device.
 #include "app/module_start.h"
+#include "app/output_signals.h"
 #include "app/program_options.h"
 #include "app/sound_layout.h"
 #include "console/console.h"
@@ -51,6 +52,7 @@
 #include "tradutor/servers/quelo_server.h"
 #include "tradutor/servers/server.h"
 #include "tradutor/speech/config.h"
+#include "tradutor/speech/setting_ranges.h"
 #include "tradutor/speech/speech.h"
 #ifdef ZEB_HAVE_PCM_PLAYER
 #include "platform/sdl_player/pcm_player.h"
@@ -265,9 +267,16 @@ void speakFreeText(const std::string &text) {
 template <typename Speak>
 bool writeSpeech(Speak speak, const std::string &path, std::string &error) {
     wavkit::AtomicOutput output(path);
+    std::optional<zebfala::TemporaryOutput> temporary;
+    if (output.temporary())
+        temporary.emplace(output.writePath());
     zebfala::WavStream stream(output.writePath(), kOutputRate);
     render(speak, [&](std::span<const float> samples) { stream.write(samples); });
-    return stream.finish(error) && output.commit(error);
+    if (!stream.finish(error)) {
+        error = path + ": could not be written whole (" + error + ")";
+        return false;
+    }
+    return output.commit(error);
 }
 
 // Plays what `speak` plays through the sound device, rendered first.
@@ -294,6 +303,12 @@ int32_t serverSetting(const char *key, const std::string &given = "") {
         .value_or(0);
 }
 
+// The rate and pitch the game starts the built-in engine with.
+speech::ServerSettings queloSettings() {
+    return speech::serverSettingsFor(servers::ServerKindQuelo, 0, serverSetting("VELOCIDADE"),
+                                     serverSetting("TOM"));
+}
+
 // The built-in engine's lines for the text, with the data files and the
 // factors the game would start it with.
 int printQueloLines(const Options &options) {
@@ -304,7 +319,8 @@ int printQueloLines(const Options &options) {
                      platform::cp1252ToUtf8(quelo::queloErrorText()).c_str());
         return 1;
     }
-    servers::setQueloFactors(serverSetting("VELOCIDADE"), serverSetting("TOM"));
+    const speech::ServerSettings given = queloSettings();
+    servers::setQueloFactors(given.rate, given.pitch);
     for (const std::string &line : quelo::queloPipeline(options.text, options.stage))
         std::printf("%s\n", platform::cp1252ToUtf8(line).c_str());
     return 0;
@@ -316,9 +332,14 @@ int speakWithQuelo(const Options &options) {
     // The engine writes the file as it speaks: under a temporary name, put
     // in place only when every write succeeded.
     std::optional<wavkit::AtomicOutput> output;
-    if (!options.wavPath.empty())
+    std::optional<zebfala::TemporaryOutput> temporary;
+    if (!options.wavPath.empty()) {
         output.emplace(options.wavPath);
-    if (!servers::serverStart(0, serverSetting("VELOCIDADE"), serverSetting("TOM"),
+        if (output->temporary())
+            temporary.emplace(output->writePath());
+    }
+    const speech::ServerSettings given = queloSettings();
+    if (!servers::serverStart(0, given.rate, given.pitch,
                               output ? output->writePath() : std::string(),
                               servers::ServerKindQuelo)) {
         std::fprintf(stderr, "zebfala: the built-in engine could not start%s%s\n",
@@ -336,7 +357,8 @@ int speakWithQuelo(const Options &options) {
     if (output) {
         speak();
         if (!quelo::queloOutputComplete()) {
-            std::fprintf(stderr, "zebfala: %s: could not be written whole (disk full?)\n",
+            std::fprintf(stderr,
+                         "zebfala: %s: could not be written whole (disk full or file too large)\n",
                          options.wavPath.c_str());
             return 1;
         }
@@ -370,10 +392,10 @@ int listVoices(const Options &options) {
 // game's settings, and waited for until it falls silent.
 int speakWithServer(const Options &options) {
     const int32_t kind = options.serverKind;
-    const int32_t rate =
-        speech::serverRateFor(serverSetting("VELOCIDADE", options.velocidade), kind);
-    if (!servers::serverStart(serverSetting("VOZ", options.voz), rate,
-                              serverSetting("TOM", options.tom), "", kind)) {
+    const speech::ServerSettings given = speech::serverSettingsFor(
+        kind, serverSetting("VOZ", options.voz), serverSetting("VELOCIDADE", options.velocidade),
+        serverSetting("TOM", options.tom));
+    if (!servers::serverStart(given.voice, given.rate, given.pitch, "", kind)) {
         std::fprintf(stderr, "zebfala: the speech server could not start (is speech-dispatcher "
                              "running, and has it a voice?)\n");
         return 1;
@@ -397,6 +419,7 @@ int speakWithServer(const Options &options) {
 
 int main(int argc, char **argv) {
     platform::writeUtf8ToConsole();
+    zebfala::handleOutputSignals();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error))
@@ -445,6 +468,10 @@ int main(int argc, char **argv) {
     } catch (const headless::ProcessExit &) {
         printTranscriptText();
         std::fprintf(stderr, "zebfala: the speech layer could not start\n");
+        return 1;
+    } catch (const std::exception &failure) {
+        // Caught, so that the output's temporary file is removed on the way.
+        std::fprintf(stderr, "zebfala: %s\n", failure.what());
         return 1;
     }
     app::endModules();

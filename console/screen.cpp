@@ -120,6 +120,16 @@ int32_t parseLeadingInt(const std::string &text) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
+// The numbers of [VIDEO] are held to these ranges before use (the nearest
+// end for a value outside): a colour index, and a font size in pixels, where
+// 0 leaves the font its own size.
+constexpr int32_t MaxColour = 15;
+constexpr int32_t MaxFontSize = 400;
+
+int32_t colourSetting(int32_t value) {
+    return std::clamp(value, 0, MaxColour);
+}
+
 std::string configValue(const char *section, const char *key, const char *defaultValue) {
     return platform::profileString("ZEBUNA.INI", section, key, defaultValue, 80);
 }
@@ -130,7 +140,7 @@ int32_t fontSizeSetting(const char *key, int32_t workSize, double referenceWork,
                         int32_t referenceSize) {
     const std::string value = configValue("VIDEO", key, "");
     if (!value.empty())
-        return parseLeadingInt(value);
+        return std::clamp(parseLeadingInt(value), 0, MaxFontSize);
     return static_cast<int32_t>(std::lround(workSize / referenceWork * referenceSize));
 }
 
@@ -177,7 +187,7 @@ void parseColourTable(const std::string &value, std::array<uint8_t, 16> &remap) 
         // The entry is taken from the trimmed text, but its length from the
         // untrimmed comma position: a blank after a comma pulls the comma in.
         const std::string entry = trimBlanks(rest).substr(0, comma);
-        remap[i] = static_cast<uint8_t>(parseLeadingInt(entry) & 0xFF);
+        remap[i] = static_cast<uint8_t>(colourSetting(parseLeadingInt(entry)));
         if (!parsesWhole(entry))
             return;
         rest.erase(0, comma + 1);
@@ -190,9 +200,11 @@ void readWindowConfiguration() {
                      s.remap);
     s.coloursChangeable = upperFirst(configValue("VIDEO", "CORESFIXAS", "N")) != 'S';
     s.fastScroll = upperFirst(configValue("VIDEO", "LENTO", "N")) == 'S';
-    const int32_t background = parseLeadingInt(configValue("VIDEO", "CORFUNDO", "0"));
-    const int32_t foreground = parseLeadingInt(configValue("VIDEO", "CORLETRA", "15"));
-    s.textAttr = static_cast<uint8_t>((background * 16 + foreground) & 0xFF);
+    const int32_t background =
+        colourSetting(parseLeadingInt(configValue("VIDEO", "CORFUNDO", "0")));
+    const int32_t foreground =
+        colourSetting(parseLeadingInt(configValue("VIDEO", "CORLETRA", "15")));
+    s.textAttr = static_cast<uint8_t>(background * 16 + foreground);
     s.configuredBrailleMode = upperFirst(configValue("BRAILLE", "MODO", "0")) & 3;
     s.magnifierFactor = upperFirst(configValue("VIDEO", "AMPLIF", "2")) & 7;
     if (s.faceName.empty())

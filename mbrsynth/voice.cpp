@@ -1,5 +1,6 @@
 #include "mbrsynth/voice.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -50,6 +51,12 @@ private:
 } // namespace
 
 std::optional<Voice> Voice::open(const std::string &path, std::string &error) {
+    // Only a regular file: a FIFO or a device would hold the reader for ever.
+    std::error_code failure;
+    if (!std::filesystem::is_regular_file(path, failure)) {
+        error = "cannot open the voice database " + path;
+        return std::nullopt;
+    }
     FileSource file(path);
     if (!file.opened()) {
         error = "cannot open the voice database " + path;

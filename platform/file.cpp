@@ -5,9 +5,58 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstring>
 #include <utility>
 
+#ifndef _WIN32
+#include "platform/posix/regular_file.h"
+
+#include <unistd.h>
+#endif
+
 namespace platform {
+namespace {
+
+bool isReadMode(const char *mode) {
+    return mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
+}
+
+// A file read by the program must be a regular file: a FIFO, a device or a
+// directory in a data file's place counts as a file that cannot be opened,
+// and nothing waits on it.
+std::FILE *openForReading(const std::string &native, const char *mode) {
+#ifdef _WIN32
+    // Opening a device (CON) does not wait; reading it would.
+    std::FILE *f = std::fopen(native.c_str(), mode);
+    struct stat st;
+    if (f && (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode))) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+#else
+    const int fd = posix_host::openRegularFile(native);
+    if (fd < 0)
+        return nullptr;
+    std::FILE *f = fdopen(fd, mode);
+    if (!f)
+        ::close(fd);
+    return f;
+#endif
+}
+
+// Output may go to a device (a pipe, /dev/full), never to a directory.
+std::FILE *openForWriting(const std::string &native, const char *mode) {
+    std::FILE *f = std::fopen(native.c_str(), mode);
+    struct stat st;
+    if (f && (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+}
+
+} // namespace
 
 File::~File() {
     close();
@@ -28,17 +77,8 @@ bool File::open(const std::string &path, const char *mode) {
     const std::string native = nativePath(path);
     if (native.empty() || !mode)
         return false;
-    std::FILE *f = std::fopen(native.c_str(), mode);
-    if (!f)
-        return false;
-    // A directory is not a file (stdio would open it for reading).
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        return false;
-    }
-    handle_ = f;
-    return true;
+    handle_ = isReadMode(mode) ? openForReading(native, mode) : openForWriting(native, mode);
+    return handle_ != nullptr;
 }
 
 bool File::close() {

@@ -185,7 +185,7 @@ void stopLoopingSound();
 
 // Maps a path of the program (Windows form, or native) to a host path.
 std::string nativePath(const std::string &path);
-bool fileExists(const std::string &path);      // a file, not a directory
+bool fileExists(const std::string &path);      // a regular file: no directory, FIFO or device
 bool directoryExists(const std::string &path); // with or without a final separator
 std::string currentDirectory();
 bool setCurrentDirectory(const std::string &path);

@@ -96,13 +96,50 @@ TEST_F(ConsoleTest, BackgroundColourAndFixedColours) {
     EXPECT_EQ(console::cellAttr(0, 0), 0x2E);
 }
 
+// Colours out of 0..15 are the nearest end: the foreground never spills
+// into the background (-1 would have been white on white).
+TEST_F(ConsoleTest, ColoursAreHeldTo0To15) {
+    struct Case {
+        const char *video;
+        uint8_t attr;
+    } cases[] = {
+        {"CORFUNDO=1\r\nCORLETRA=14", 0x1E},     {"CORFUNDO=0\r\nCORLETRA=-1", 0x00},
+        {"CORFUNDO=2\r\nCORLETRA=16", 0x2F},     {"CORFUNDO=99999999999\r\nCORLETRA=7", 0xF7},
+        {"CORFUNDO=-300\r\nCORLETRA=300", 0x0F},
+    };
+    for (const auto &c : cases) {
+        start("", std::string("[VIDEO]\r\n") + c.video + "\r\n");
+        console::write("x");
+        EXPECT_EQ(console::cellAttr(0, 0), c.attr) << c.video;
+    }
+}
+
+// A font size out of 0..400 pixels is the nearest end.
+TEST_F(ConsoleTest, FontSizesAreHeldTo0To400) {
+    struct Case {
+        const char *video;
+        int32_t width, height;
+    } cases[] = {
+        {"LARGURALETRA=13\r\nALTURALETRA=28", 13, 28},
+        {"LARGURALETRA=2147483647\r\nALTURALETRA=401", 400, 400},
+        {"LARGURALETRA=-5\r\nALTURALETRA=-2147483648", 0, 0},
+    };
+    for (const auto &c : cases) {
+        console::state().fontWidth = console::state().fontHeight = 0;
+        start("", std::string("[VIDEO]\r\n") + c.video + "\r\n");
+        console::write("x");
+        EXPECT_EQ(console::state().fontWidth, c.width) << c.video;
+        EXPECT_EQ(console::state().fontHeight, c.height) << c.video;
+    }
+}
+
 TEST(ColourTable, ParsesUntilTheFirstBadEntry) {
     struct Case {
         const char *value;
         std::array<uint8_t, 4> firstFour;
     } cases[] = {
         {"4,2", {4, 2, 2, 3}},    {"4, 2, 9", {4, 2, 2, 3}}, {"0,1,2,3", {0, 1, 2, 3}},
-        {"300,x", {44, 0, 2, 3}}, {"", {0, 1, 2, 3}},
+        {"300,x", {15, 0, 2, 3}}, {"", {0, 1, 2, 3}},        {"-1,16,7", {0, 15, 7, 3}},
     };
     for (const auto &c : cases) {
         std::array<uint8_t, 16> remap{};

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
 
@@ -54,6 +56,10 @@ TEST(IniCheck, VerdictOnTheFile) {
     test_support::TempDir dir;
     EXPECT_EQ(posix_host::checkIniFile(dir.file("none.ini")).verdict, IniVerdict::Unreadable);
     EXPECT_EQ(posix_host::checkIniFile(dir.path()).verdict, IniVerdict::Unreadable);
+    // Neither a FIFO no one writes nor a device is waited on.
+    ASSERT_EQ(mkfifo(dir.file("fifo.ini").c_str(), 0600), 0);
+    EXPECT_EQ(posix_host::checkIniFile(dir.file("fifo.ini")).verdict, IniVerdict::Unreadable);
+    EXPECT_EQ(posix_host::checkIniFile("/dev/zero").verdict, IniVerdict::Unreadable);
 
     test_support::writeFile(dir.file("good.ini"), "[A]\r\nk=v\r\n");
     EXPECT_EQ(posix_host::checkIniFile(dir.file("good.ini")).verdict, IniVerdict::Good);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -322,6 +324,30 @@ TEST_F(PosixFile, FailsOnMissingFilesAndDirectories) {
     EXPECT_FALSE(f.open("c:\\talvek\\som"));
     EXPECT_FALSE(f.open(""));
     EXPECT_FALSE(f.isOpen());
+}
+
+// A FIFO no one writes, a device and a directory are no files to read: each
+// is refused at once, never waited on (a wait here would hit the test's
+// time limit).
+TEST_F(PosixFile, RefusesWhatIsNotARegularFile) {
+    const std::string fifo = root_ + "/Talvek/SOM/Quibo2/lista.pal";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const char *const paths[] = {"c:\\talvek\\som\\quibo2\\LISTA.PAL", "/dev/zero", "/dev/null",
+                                 "c:\\talvek\\som"};
+    for (const char *path : paths) {
+        platform::File f;
+        EXPECT_FALSE(f.open(path)) << path;
+        EXPECT_FALSE(platform::fileExists(path)) << path;
+        std::string content = "x";
+        EXPECT_FALSE(platform::readWholeFile(path, content, 100)) << path;
+        EXPECT_EQ(content, "");
+    }
+    // A file opened for reading reads in the ordinary (blocking) way.
+    platform::File f;
+    ASSERT_TRUE(f.open("c:\\talvek\\som\\letras\\_65.wav"));
+    char byte = 0;
+    EXPECT_EQ(f.read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 'A');
 }
 
 TEST_F(PosixFile, WritesAndMoves) {

@@ -8,11 +8,13 @@
 #include "tests/test_support.h"
 #include "tradutor/diphone/native_voice.h"
 #include "tradutor/speech/config.h"
+#include "tradutor/speech/setting_ranges.h"
 #include "tradutor/speech/speech.h"
 #include "tradutor/speech/wave_player.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 namespace {
@@ -137,6 +139,73 @@ TEST(ConfigIntegers, DecimalOrHexadecimalSignedWithLeadingBlanks) {
         EXPECT_EQ(speech::parseConfigInteger(c.text), c.value) << '"' << c.text << '"';
 }
 
+// Every number of [SINTETIZADOR] is held to its range: an absurd value is
+// the nearest end of it, a usual one stays as it is.
+TEST_F(ConfigTest, SynthesizerNumbersAreHeldToTheirRanges) {
+    struct Case {
+        const char *line;
+        int32_t speech::SynthSettings::*field;
+        int32_t expected;
+    };
+    using S = speech::SynthSettings;
+    const Case cases[] = {
+        {"CORTEFON3=300", &S::unitCut, 300},
+        {"CORTEFON3=-99999", &S::unitCut, 0},
+        {"CORTEFON3=11026", &S::unitCut, 11025},
+        {"CORTEFON3=$7FFFFFFF", &S::unitCut, 11025},
+        {"SOBRAFON3=200", &S::unitKeep, 200},
+        {"SOBRAFON3=-1", &S::unitKeep, 0},
+        {"SOBRAFON3=70000", &S::unitKeep, 65535},
+        {"INTERPAL3=1500", &S::wordGap, 1500},
+        {"INTERPAL3=2147483647", &S::wordGap, 22050},
+        {"INTERPAL3=-2147483648", &S::wordGap, 0},
+        {"PAUSAPONTO3=999999999", &S::pauseFullStop, 5000},
+        {"PAUSAPONTO3=-250", &S::pauseFullStop, 0},
+        {"PAUSAPONTO3=5000", &S::pauseFullStop, 5000},
+        {"PAUSAPONTO3=muito", &S::pauseFullStop, 250},
+        {"PAUSAVIRG3=0x10000", &S::pauseComma, 5000},
+        {"PAUSAVIRG3=80", &S::pauseComma, 80},
+        {"PAUSADOISPONTOS3=-1", &S::pauseColon, 0},
+        {"PAUSADOISPONTOS3=", &S::pauseColon, 200},
+    };
+    for (const Case &c : cases) {
+        start(std::string("[SINTETIZADOR]\r\n") + c.line + "\r\n");
+        EXPECT_EQ(speech::readSynthSettings(3).*c.field, c.expected) << c.line;
+    }
+}
+
+// VOZ, VELOCIDADE and TOM as each kind of server is given them.
+TEST(ServerSettings, HeldToTheRangesOfTheServerKind) {
+    struct Case {
+        int32_t kind, voice, rate, pitch;
+        speech::ServerSettings expected;
+    };
+    constexpr int32_t Max = INT32_MAX, Min = INT32_MIN;
+    const Case cases[] = {
+        // The built-in engine and SAPI 5: -10..10; above 10 the rate is 0.
+        {3, 0, 3, -2, {0, 3, -2}},
+        {3, 0, Min, Max, {0, -10, 10}},
+        {3, 0, 11, -11, {0, 0, -10}},
+        {5, 2, -10, 0, {2, -10, 0}},
+        {5, Max, -50, 0, {999, -10, 0}},
+        {54, Min, Max, 0, {-1, 0, 0}},
+        // SAPI 4 (kind 4): words per minute and Hz, 0 keeps the engine's own.
+        {4, 1, 180, 120, {1, 180, 120}},
+        {4, Max, Max, Max, {999, 1000, 1000}},
+        {4, -3, -5, Min, {-1, 0, 0}},
+        // Another SAPI 4 kind: a rate above 10 is 0 first.
+        {7, 1, 180, 120, {1, 0, 120}},
+        {7, 1, 8, 2000, {1, 8, 1000}},
+    };
+    for (const Case &c : cases) {
+        const speech::ServerSettings got =
+            speech::serverSettingsFor(c.kind, c.voice, c.rate, c.pitch);
+        EXPECT_EQ(got.voice, c.expected.voice) << "kind " << c.kind << " voice " << c.voice;
+        EXPECT_EQ(got.rate, c.expected.rate) << "kind " << c.kind << " rate " << c.rate;
+        EXPECT_EQ(got.pitch, c.expected.pitch) << "kind " << c.kind << " pitch " << c.pitch;
+    }
+}
+
 // ---- the speech layer -----------------------------------------------------
 
 const char *const NumberPieces[] = {"_cento", "_e",       "_vinte",   "_tres",
@@ -246,6 +315,8 @@ TEST_F(SpeechTest, PunctuationPausesFollowTheConfiguration) {
         {"a. b", "PAUSAPONTO3=400\r\n", 3 * UnitMs + 400},
         {"a, b", "PAUSAVIRG3=$64\r\n", 3 * UnitMs + 100},
         {"a: b", "PAUSADOISPONTOS3=x\r\n", 3 * UnitMs + 200},
+        {"a. b", "PAUSAPONTO3=999999999\r\n", 3 * UnitMs + 5000},
+        {"a, b", "PAUSAVIRG3=-150\r\n", 3 * UnitMs},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.text) + " with " + c.synth);

@@ -6,6 +6,7 @@
 #include "platform/host_library.h"
 #include "platform/platform.h"
 #include "platform/posix/install_layout.h"
+#include "platform/posix/regular_file.h"
 
 #include <dlfcn.h>
 
@@ -48,13 +49,19 @@ std::vector<std::string> candidates(const std::string &fileName) {
     return paths;
 }
 
+// A path to something other than a regular file is passed over: the loader
+// would wait on a FIFO for ever. A bare name is the loader's to search.
+bool loadable(const std::string &path) {
+    return path.find('/') == std::string::npos || posix_host::isRegularFile(path);
+}
+
 } // namespace
 
 namespace host_library {
 
 void *open(const std::string &fileName) {
     for (const std::string &path : candidates(fileName))
-        if (void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+        if (void *handle = loadable(path) ? dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) : nullptr)
             return handle;
     return nullptr;
 }

@@ -1,9 +1,8 @@
 // Checks a configuration file line by line with the rules the profile reader
 // applies when it looks a key up.
 #include "platform/posix/ini_check.h"
+#include "platform/posix/regular_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,10 +85,7 @@ IniCheck checkIniText(std::string_view text) {
 }
 
 IniCheck checkIniFile(const std::string &nativePath) {
-    struct stat st;
-    if (::stat(nativePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {IniVerdict::Unreadable, 0};
-    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(nativePath);
     if (fd < 0)
         return {IniVerdict::Unreadable, 0};
     std::string text;

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/posix/casefold.h"
 #include "platform/posix/install_layout.h"
+#include "platform/posix/regular_file.h"
 
 #include <dirent.h>
 #include <pwd.h>
@@ -283,8 +284,7 @@ bool fileExists(const std::string &path) {
     std::string native = mapPath(path);
     if (isOverridden(native, effectiveOverride()))
         return true;
-    struct stat st;
-    return !native.empty() && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return posix_host::isRegularFile(native);
 }
 
 bool directoryExists(const std::string &path) {

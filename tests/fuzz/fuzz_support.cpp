@@ -1,8 +1,10 @@
 #include "tests/fuzz/fuzz_support.h"
 
 #include "app/module_start.h"
+#include "mbrsynth/mbrola_api.h"
 #include "platform/headless/headless.h"
 #include "platform/host_settings.h"
+#include "platform/inprocess_library.h"
 #include "tradutor/diphone/native_voice.h"
 
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <system_error>
 
@@ -127,6 +130,38 @@ int32_t openNativeVoice(std::string_view index, std::string_view samples, std::s
     diphone::setVoiceName("FUZZVOZ");
     diphone::setSynthTiming(300, 0, 600);
     return diphone::openVoice();
+}
+
+void serveSynthesizer() {
+    static const std::map<std::string, void *> entries = {
+        {"init_MBR", reinterpret_cast<void *>(&init_MBR)},
+        {"init_rename_MBR", reinterpret_cast<void *>(&init_rename_MBR)},
+        {"write_MBR", reinterpret_cast<void *>(&write_MBR)},
+        {"flush_MBR", reinterpret_cast<void *>(&flush_MBR)},
+        {"read_MBR", reinterpret_cast<void *>(&read_MBR)},
+        {"readtype_MBR", reinterpret_cast<void *>(&readtype_MBR)},
+        {"close_MBR", reinterpret_cast<void *>(&close_MBR)},
+        {"reset_MBR", reinterpret_cast<void *>(&reset_MBR)},
+        {"lastError_MBR", reinterpret_cast<void *>(&lastError_MBR)},
+        {"lastErrorStr_MBR", reinterpret_cast<void *>(&lastErrorStr_MBR)},
+        {"setNoError_MBR", reinterpret_cast<void *>(&setNoError_MBR)},
+        {"getNoError_MBR", reinterpret_cast<void *>(&getNoError_MBR)},
+        {"setFreq_MBR", reinterpret_cast<void *>(&setFreq_MBR)},
+        {"getFreq_MBR", reinterpret_cast<void *>(&getFreq_MBR)},
+        {"setVolumeRatio_MBR", reinterpret_cast<void *>(&setVolumeRatio_MBR)},
+        {"getVolumeRatio_MBR", reinterpret_cast<void *>(&getVolumeRatio_MBR)},
+        {"getVersion_MBR", reinterpret_cast<void *>(&getVersion_MBR)},
+        {"getDatabaseInfo_MBR", reinterpret_cast<void *>(&getDatabaseInfo_MBR)},
+        {"setParser_MBR", reinterpret_cast<void *>(&setParser_MBR)},
+        {"init_Phone", reinterpret_cast<void *>(&init_Phone)},
+        {"reset_Phone", reinterpret_cast<void *>(&reset_Phone)},
+        {"close_Phone", reinterpret_cast<void *>(&close_Phone)},
+        {"appendf0_Phone", reinterpret_cast<void *>(&appendf0_Phone)},
+    };
+    platform::registerInProcessLibrary("MBROLA.DLL", [](const char *name) -> void * {
+        const auto found = entries.find(name);
+        return found == entries.end() ? nullptr : found->second;
+    });
 }
 
 } // namespace fuzz_support

@@ -48,4 +48,9 @@ void restartMachine();
 int32_t openNativeVoice(std::string_view index, std::string_view samples, std::string_view rules,
                         std::string_view exceptions);
 
+// Serves our own synthesizer's entry points in the process as MBROLA.DLL,
+// so that the built-in engine speaks through it (and under the harness's
+// sanitizers) without loading a library.
+void serveSynthesizer();
+
 } // namespace fuzz_support

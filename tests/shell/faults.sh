@@ -40,19 +40,19 @@ for engine in "${engines[@]}"; do
     echo "SKIP: $engine: no full device ($full)"
   fi
 
-  # A full disk: the file size limit stops every write past 16 KB (the
-  # signal it raises is ignored, so the write fails as on a full disk). The
-  # old file stays as it was and no temporary file is left.
+  # A file size limit stops every write past 16 KB. zebfala ignores the
+  # signal it raises, so that the write fails as on a full disk: exit 1 and
+  # a message. The old file stays as it was and no temporary file is left.
   out=$work/$engine.wav
   echo OLD >"$out"
   (
-    trap '' XFSZ
     ulimit -f 16
     ZEBUNA_ROOT="$root" exec "$zebfala" "$@" -w "$out" "$text"
   ) 2>"$work/err"
   code=$?
-  [ $code -ne 0 ] || fail "$engine: writing past the size limit exited with 0"
-  [ -s "$work/err" ] || fail "$engine: a failed write said nothing"
+  [ $code -eq 1 ] || fail "$engine: writing past the size limit exited with $code"
+  grep -q "$out: could not be written whole" "$work/err" ||
+    fail "$engine: writing past the size limit: $(cat "$work/err")"
   [ "$(cat "$out")" = OLD ] || fail "$engine: a half-written file replaced $out"
   leftovers=$(find "$work" -name "$engine.wav.tmp*")
   [ -z "$leftovers" ] || fail "$engine: temporary files left: $leftovers"
@@ -60,6 +60,28 @@ for engine in "${engines[@]}"; do
   # With room, the file is written and replaces the old one.
   ZEBUNA_ROOT="$root" "$zebfala" "$@" -w "$out" "$text" || fail "$engine: -w exited with $?"
   [ "$(head -c 4 "$out")" = RIFF ] || fail "$engine: $out is not a WAV file"
+done
+
+# Ended by a signal while it writes: the temporary file goes with it.
+long=$(for i in $(seq 400); do echo "Frase n$i, com pausas: lenta; muito lenta."; done)
+for engine in "${engines[@]}"; do
+  # shellcheck disable=SC2046
+  set -- $(engine_args "$engine")
+  out=$work/long-$engine.wav
+  ZEBUNA_ROOT="$root" "$zebfala" "$@" -w "$out" - <<<"$long" 2>/dev/null &
+  pid=$!
+  for _ in $(seq 100); do
+    [ -n "$(find "$work" -name "long-$engine.wav.tmp*")" ] && break
+    sleep 0.1
+  done
+  [ -n "$(find "$work" -name "long-$engine.wav.tmp*")" ] ||
+    fail "$engine: no temporary file while writing"
+  kill -TERM "$pid"
+  wait "$pid"
+  code=$?
+  [ $code -eq 143 ] || fail "$engine: ended by SIGTERM, exited with $code"
+  leftovers=$(find "$work" -name "long-$engine.wav*")
+  [ -z "$leftovers" ] || fail "$engine: ended by a signal, left: $leftovers"
 done
 
 # No data tree at all: a message, and no output file.

@@ -20,6 +20,8 @@ public:
 
     // The name to write the file under.
     const std::string &writePath() const { return writePath_; }
+    // Whether that name is a temporary one (not the destination itself).
+    bool temporary() const { return !direct_; }
     // Puts the written file in place; false with a message in error.
     bool commit(std::string &error);
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace quelo {
 namespace {
@@ -139,9 +141,22 @@ bool mbrolaLoaded() {
     return driver.library != nullptr;
 }
 
+namespace {
+
+// The library reads whatever it is given: a FIFO or a device in the
+// database's place would hold it (and the program) for ever. A name that is
+// no file at all is the library's to refuse.
+bool isOddFile(const std::string &nativePath) {
+    std::error_code failure;
+    const auto status = std::filesystem::status(nativePath, failure);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
+} // namespace
+
 bool initMbrola(const std::string &databasePath) {
     std::string path = databasePath;
-    if (driver.library && driver.entries.init(path.data()) >= 0)
+    if (driver.library && !isOddFile(path) && driver.entries.init(path.data()) >= 0)
         return true;
     unloadMbrola();
     return false;

@@ -10,6 +10,7 @@
 #include "tradutor/servers/server.h"
 #include "tradutor/speech/config.h"
 #include "tradutor/speech/facade_state.h"
+#include "tradutor/speech/setting_ranges.h"
 #include "tradutor/speech/wave_player.h"
 
 namespace speech {
@@ -34,7 +35,6 @@ using detail::facade;
 constexpr uint32_t WakeUpMessage = 1123; // WM_USER + 99: makes a blocked message wait return
 constexpr int32_t DefaultSpeed = 3;
 constexpr int32_t MaxSpeed = 5;
-constexpr int32_t MaxServerRate = 10;
 constexpr uint32_t ClickLoudSamples = 64;
 constexpr uint8_t Silence8 = 128;
 constexpr size_t ValueCapacity = 256;
@@ -88,19 +88,15 @@ void startServer() {
     s.serverActive = false;
     if (!isSwitchOn(readConfig("TRADUTOR", "SAPI")))
         return;
-    const int32_t voice = configInteger("SERVFALA", "VOZ", 0);
-    const int32_t rate = configInteger("SERVFALA", "VELOCIDADE", 0);
-    const int32_t pitch = configInteger("SERVFALA", "TOM", 0);
     const int32_t kind = configInteger("SERVFALA", "TIPOSAPI", 0);
-    s.serverActive = servers::serverStart(voice, serverRateFor(rate, kind), pitch, "", kind);
+    const ServerSettings given = serverSettingsFor(kind, configInteger("SERVFALA", "VOZ", 0),
+                                                   configInteger("SERVFALA", "VELOCIDADE", 0),
+                                                   configInteger("SERVFALA", "TOM", 0));
+    s.serverActive = servers::serverStart(given.voice, given.rate, given.pitch, "", kind);
     s.engineType = kind;
 }
 
 } // namespace
-
-int32_t serverRateFor(int32_t rate, int32_t kind) {
-    return kind != servers::ServerKindSapi4 && rate > MaxServerRate ? 0 : rate;
-}
 
 void moduleStart() {
     platform::initializeComThread();
@@ -129,22 +125,37 @@ void initSpeech(int32_t speed, const std::string &soundDir) {
     startServer();
 }
 
-void loadSynthSettings(int32_t speed) {
+SynthSettings readSynthSettings(int32_t speed) {
     const std::string suffix = std::to_string(speed);
     const auto value = [&suffix](const std::string &key) {
         return readConfig("SINTETIZADOR", key + suffix);
     };
-    const auto integer = [&value](const std::string &key, int32_t fallback) {
-        return parseConfigInteger(value(key)).value_or(fallback);
+    const auto integer = [&value](const std::string &key, int32_t fallback, SettingRange range) {
+        return range.clamp(parseConfigInteger(value(key)).value_or(fallback));
     };
-    diphone::setVoiceName(value("DIFONES"));
-    diphone::setSynthTiming(integer("CORTEFON", 0), integer("SOBRAFON", 0), integer("INTERPAL", 0));
-    wave::setCompression(isSwitchOn(value("CORTAFALA")));
-    wave::setSpeedUp(isSwitchOn(value("RAPIDINHO")));
+    SynthSettings settings;
+    settings.voiceName = value("DIFONES");
+    settings.unitCut = integer("CORTEFON", 0, UnitCutRange);
+    settings.unitKeep = integer("SOBRAFON", 0, UnitKeepRange);
+    settings.wordGap = integer("INTERPAL", 0, WordGapRange);
+    settings.compression = isSwitchOn(value("CORTAFALA"));
+    settings.speedUp = isSwitchOn(value("RAPIDINHO"));
+    settings.pauseFullStop = integer("PAUSAPONTO", 250, PauseRange);
+    settings.pauseComma = integer("PAUSAVIRG", 150, PauseRange);
+    settings.pauseColon = integer("PAUSADOISPONTOS", 200, PauseRange);
+    return settings;
+}
+
+void loadSynthSettings(int32_t speed) {
+    const SynthSettings settings = readSynthSettings(speed);
+    diphone::setVoiceName(settings.voiceName);
+    diphone::setSynthTiming(settings.unitCut, settings.unitKeep, settings.wordGap);
+    wave::setCompression(settings.compression);
+    wave::setSpeedUp(settings.speedUp);
     auto &s = facade();
-    s.pauseFullStop = integer("PAUSAPONTO", 250);
-    s.pauseComma = integer("PAUSAVIRG", 150);
-    s.pauseColon = integer("PAUSADOISPONTOS", 200);
+    s.pauseFullStop = settings.pauseFullStop;
+    s.pauseComma = settings.pauseComma;
+    s.pauseColon = settings.pauseColon;
 }
 
 bool isSpeaking() {

@@ -16,9 +16,23 @@ void moduleEnd();
 std::string readConfig(const std::string &section, const std::string &key);
 
 void initSpeech(int32_t speed, const std::string &soundDir);
-// The rate a server of `kind` is started with for VELOCIDADE `rate`: above
-// 10 it becomes 0, except for kind 4.
-int32_t serverRateFor(int32_t rate, int32_t kind);
+
+// The [SINTETIZADOR] settings of one speed, each number held to its range
+// (setting_ranges.h).
+struct SynthSettings {
+    std::string voiceName;     // DIFONESs
+    int32_t unitCut = 0;       // CORTEFONs
+    int32_t unitKeep = 0;      // SOBRAFONs
+    int32_t wordGap = 0;       // INTERPALs
+    bool compression = false;  // CORTAFALAs
+    bool speedUp = false;      // RAPIDINHOs
+    int32_t pauseFullStop = 0; // PAUSAPONTOs, ms
+    int32_t pauseComma = 0;    // PAUSAVIRGs
+    int32_t pauseColon = 0;    // PAUSADOISPONTOSs
+};
+SynthSettings readSynthSettings(int32_t speed);
+// Reads them and hands them to the native voice, the wave player and the
+// façade's pauses.
 void loadSynthSettings(int32_t speed);
 void speakText(const std::string &text);
 void speakMessage(const std::string &name);
