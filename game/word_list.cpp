@@ -56,31 +56,40 @@ private:
 
 enum class LineResult { Good, Bad };
 
+// What the reader saw of a line beyond the word it keeps.
+struct LineFacts {
+    size_t letters = 0; // letters on the line, kept or not
+    int firstBad = -1;  // the first byte that is not a letter
+};
+
 // Reads one line up to and including its line end (CR LF or LF). The first
 // 40 letters are kept; the whole line is checked.
-LineResult readLine(ByteReader &reader, std::string &word) {
+LineResult readLine(ByteReader &reader, std::string &word, LineFacts &facts) {
     word.clear();
-    bool good = true;
+    facts = {};
     for (int byte = reader.next(); byte >= 0; byte = reader.next()) {
         if (byte == '\n')
             break;
         if (byte == '\r' && reader.peek() == '\n')
             continue;
         const int upper = byte >= 'a' && byte <= 'z' ? byte - 32 : byte;
-        if (upper < 'A' || upper > 'Z')
-            good = false;
-        else if (word.size() < WordCapacity)
+        if (upper < 'A' || upper > 'Z') {
+            if (facts.firstBad < 0)
+                facts.firstBad = byte;
+        } else if (++facts.letters <= WordCapacity) {
             word += static_cast<char>(upper);
+        }
     }
-    return good ? LineResult::Good : LineResult::Bad;
+    return facts.firstBad < 0 ? LineResult::Good : LineResult::Bad;
 }
 
 WordListResult readWords(ByteReader &reader, WordTable &table) {
     std::string word;
+    LineFacts facts;
     while (!reader.atEnd()) {
         if (table.count >= WordListCapacity)
             return WordListResult::TooManyLines;
-        if (readLine(reader, word) == LineResult::Bad)
+        if (readLine(reader, word, facts) == LineResult::Bad)
             return WordListResult::BadCharacter;
         table.words[static_cast<size_t>(table.count++)] = word;
     }
@@ -96,6 +105,35 @@ WordListResult readWordList(const std::string &path, WordTable &table) {
         return WordListResult::CannotOpen;
     ByteReader reader(file);
     return readWords(reader, table);
+}
+
+bool reportWordList(const std::string &path, const data_report::Sink &report) {
+    platform::File file;
+    if (!file.open(path))
+        return false;
+    ByteReader reader(file);
+    std::string word;
+    LineFacts facts;
+    size_t line = 0;
+    while (!reader.atEnd()) {
+        readLine(reader, word, facts);
+        if (++line > WordListCapacity) {
+            report(line,
+                   "more than " + std::to_string(WordListCapacity) + " lines: the game stops here");
+            return true;
+        }
+        if (facts.firstBad >= 0)
+            report(line, "character code " + std::to_string(facts.firstBad) +
+                             " is not a letter A..Z: the game stops here");
+        else if (word.empty())
+            report(line, "empty line: an empty word the game can draw");
+        else if (facts.letters > WordCapacity)
+            report(line, "longer than " + std::to_string(WordCapacity) + " letters: cut to " +
+                             data_report::quoted(word));
+    }
+    if (line == 0)
+        report(0, "no words: the game stops at its start");
+    return true;
 }
 
 WordListResult readWordListText(std::string_view text, WordTable &table) {

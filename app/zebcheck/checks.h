@@ -1,0 +1,83 @@
+// The data checker: every data file of the game and of both voices read the
+// way the programs read it, and every line they ignore, cut or misread told
+// as "FILE:LINE: what is wrong", with every unit or diphone a rule can
+// produce and the voice lacks.
+#pragma once
+
+#include "platform/data_report.h"
+#include "tradutor/rule_lines.h"
+
+#include <cstddef>
+#include <functional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace zebcheck {
+
+struct Finding {
+    std::string file; // as named to the checker
+    size_t line = 0;  // from 1; 0 for the file as a whole
+    std::string what; // Windows-1252, as the data files are
+
+    auto operator<=>(const Finding &) const = default;
+};
+
+// Collects findings once each (a loader that reads a file several times
+// tells the same line several times), in file and line order.
+class Findings {
+public:
+    void add(const std::string &file, size_t line, const std::string &what);
+    // A sink that adds to the findings of `file`.
+    data_report::Sink sinkFor(const std::string &file);
+    const std::set<Finding> &all() const { return findings_; }
+    bool empty() const { return findings_.empty(); }
+
+private:
+    std::set<Finding> findings_;
+};
+
+// Where the files of a data tree lie (the installed layout).
+struct Tree {
+    std::string configuration;             // windows/ZEBUNA.INI
+    std::string wordList;                  // talvek/som/quibo2/galdrino.pal
+    std::string diphoneDir;                // talvek/som/difones/ (regras.rgr, portug.exc, voices)
+    std::vector<std::string> nativeVoices; // stems named by DIFONES1..5
+    std::string queloDir;                  // talvek/quelotts/ (portug.*)
+    std::string queloVoice;                // talvek/quelotts/zbr1
+};
+
+Tree treeAt(const std::string &root);
+
+// Every check on a whole tree.
+void checkTree(const Tree &tree, Findings &findings);
+// The checks of one file, told by its name; false when its kind is unknown.
+bool checkFile(const std::string &path, Findings &findings);
+
+// The game's files.
+void checkWordList(const std::string &path, Findings &findings);
+void checkConfiguration(const std::string &path, Findings &findings);
+
+// The native voice: rules, respellings, the index against its samples, and
+// the units the rules make that the voice lacks.
+void checkNativeRules(const std::string &path, Findings &findings);
+void checkNativeExceptions(const std::string &path, Findings &findings);
+// Returns the names the index holds (as looked up, upper case).
+std::set<std::string> checkNativeIndex(const std::string &stem, Findings &findings);
+void checkNativeUnits(const std::string &rules, const std::string &voiceStem,
+                      const std::set<std::string> &voiceNames, Findings &findings);
+
+// What both rule languages misread in a rule's patterns: a letter the word's
+// upper-cased letters never equal (`isLower`), a context symbol on the side
+// where it means nothing.
+void checkRulePatterns(const rule_lines::RuleText &rule, const std::function<bool(char)> &isLower,
+                       const std::function<void(const std::string &)> &say);
+
+// The built-in engine's files and its synthesizer voice.
+struct QueloFiles {
+    std::string rules, exceptions, abbreviations, prosody, diphones, voice; // any may be empty
+};
+void checkQuelo(const QueloFiles &files, Findings &findings);
+
+} // namespace zebcheck

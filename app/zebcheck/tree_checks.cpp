@@ -1,0 +1,198 @@
+// The data tree's layout, the dispatch of single files, and the game's own
+// files: the word list and ZEBUNA.INI.
+#include "app/zebcheck/checks.h"
+
+#include "game/word_list.h"
+#include "platform/file.h"
+#include "platform/posix/ini_check.h"
+#include "platform/posix/profile_text.h"
+#include "tradutor/speech/config.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace zebcheck {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int SpeedCount = 5;
+constexpr const char *DefaultVoice = "DIFONES2";
+
+// Settings the programs read as whole numbers (the SINTETIZADOR ones end in
+// the speed digit), with the section that holds them.
+struct NumericKey {
+    const char *section;
+    const char *key;
+    bool perSpeed;
+};
+constexpr NumericKey NumericKeys[] = {
+    {"TRADUTOR", "VELOCIDADE", false},         {"SERVFALA", "VOZ", false},
+    {"SERVFALA", "VELOCIDADE", false},         {"SERVFALA", "TOM", false},
+    {"SERVFALA", "TIPOSAPI", false},           {"SINTETIZADOR", "CORTEFON", true},
+    {"SINTETIZADOR", "SOBRAFON", true},        {"SINTETIZADOR", "INTERPAL", true},
+    {"SINTETIZADOR", "PAUSAPONTO", true},      {"SINTETIZADOR", "PAUSAVIRG", true},
+    {"SINTETIZADOR", "PAUSADOISPONTOS", true},
+};
+
+std::string lowerName(const std::string &path) {
+    std::string name = fs::path(path).filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
+}
+
+std::string siblingOf(const std::string &path, const std::string &name) {
+    return (fs::path(path).parent_path() / name).string();
+}
+
+// The line of `key` in `section` (first section of that name), or 0.
+size_t lineOfKey(const std::string &text, const std::string &section, const std::string &key) {
+    const auto upper = [](std::string s) {
+        for (char &c : s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    bool inSection = false, seen = false;
+    size_t number = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line(
+            posix_host::trimProfileBlanks(std::string_view(text).substr(pos, end - pos)));
+        pos = end + 1;
+        ++number;
+        if (!line.empty() && line[0] == '[') {
+            if (seen)
+                return 0;
+            inSection = upper(line) == "[" + upper(section) + "]";
+            seen = inSection;
+        } else if (inSection && line.find('=') != std::string::npos &&
+                   upper(std::string(posix_host::trimProfileBlanks(
+                       std::string_view(line).substr(0, line.find('='))))) == upper(key)) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+// Values the programs read as numbers and would read as 0.
+void checkNumbers(const std::string &path, const std::string &text, Findings &findings) {
+    for (const NumericKey &entry : NumericKeys) {
+        for (int speed = 1; speed <= (entry.perSpeed ? SpeedCount : 1); ++speed) {
+            const std::string key =
+                std::string(entry.key) + (entry.perSpeed ? std::to_string(speed) : "");
+            const std::string value =
+                posix_host::profileValue(text, entry.section, key, "", posix_host::MaxIniValue + 1);
+            if (!value.empty() && !speech::parseConfigInteger(value))
+                findings.add(path, lineOfKey(text, entry.section, key),
+                             key + "=" + value + " is not a whole number: read as 0");
+        }
+    }
+}
+
+// The files of the built-in engine with one of them given.
+QueloFiles only(std::string QueloFiles::*file, const std::string &path) {
+    QueloFiles files;
+    files.*file = path;
+    return files;
+}
+
+} // namespace
+
+void Findings::add(const std::string &file, size_t line, const std::string &what) {
+    findings_.insert({file, line, what});
+}
+
+data_report::Sink Findings::sinkFor(const std::string &file) {
+    return [this, file](size_t line, const std::string &what) { add(file, line, what); };
+}
+
+Tree treeAt(const std::string &root) {
+    const fs::path base(root);
+    Tree tree;
+    tree.configuration = (base / "windows" / "ZEBUNA.INI").string();
+    tree.wordList = (base / "talvek" / "som" / "quibo2" / "galdrino.pal").string();
+    tree.diphoneDir = (base / "talvek" / "som" / "difones").string();
+    tree.queloDir = (base / "talvek" / "quelotts").string();
+    tree.queloVoice = (fs::path(tree.queloDir) / "zbr1").string();
+    std::string text;
+    platform::readWholeFile(tree.configuration, text, posix_host::MaxIniBytes);
+    std::set<std::string> voices;
+    for (int speed = 1; speed <= SpeedCount; ++speed) {
+        const std::string name = posix_host::profileValue(
+            text, "SINTETIZADOR", "DIFONES" + std::to_string(speed), "", posix_host::MaxIniValue);
+        voices.insert(name.empty() ? DefaultVoice : name.substr(0, 8));
+    }
+    for (const std::string &voice : voices)
+        tree.nativeVoices.push_back((fs::path(tree.diphoneDir) / voice).string());
+    return tree;
+}
+
+void checkTree(const Tree &tree, Findings &findings) {
+    checkConfiguration(tree.configuration, findings);
+    checkWordList(tree.wordList, findings);
+    const std::string rules = (fs::path(tree.diphoneDir) / "regras.rgr").string();
+    checkNativeRules(rules, findings);
+    checkNativeExceptions((fs::path(tree.diphoneDir) / "portug.exc").string(), findings);
+    for (const std::string &stem : tree.nativeVoices) {
+        const std::set<std::string> names = checkNativeIndex(stem, findings);
+        if (!names.empty())
+            checkNativeUnits(rules, stem, names, findings);
+    }
+    const fs::path quelo(tree.queloDir);
+    checkQuelo({(quelo / "portug.nrl").string(), (quelo / "portug.exc").string(),
+                (quelo / "portug.abr").string(), (quelo / "portug.pro").string(),
+                (quelo / "portug.dfn").string(), tree.queloVoice},
+               findings);
+}
+
+bool checkFile(const std::string &path, Findings &findings) {
+    const std::string name = lowerName(path);
+    const std::string extension = fs::path(name).extension().string();
+    if (name == "zebuna.ini") {
+        checkConfiguration(path, findings);
+    } else if (extension == ".pal") {
+        checkWordList(path, findings);
+    } else if (extension == ".rgr") {
+        checkNativeRules(path, findings);
+    } else if (extension == ".exc" && platform::fileExists(siblingOf(path, "regras.rgr"))) {
+        checkNativeExceptions(path, findings);
+    } else if (extension == ".ind") {
+        checkNativeIndex(path.substr(0, path.size() - extension.size()), findings);
+    } else if (extension == ".exc") {
+        checkQuelo(only(&QueloFiles::exceptions, path), findings);
+    } else if (extension == ".nrl") {
+        checkQuelo(only(&QueloFiles::rules, path), findings);
+    } else if (extension == ".abr") {
+        checkQuelo(only(&QueloFiles::abbreviations, path), findings);
+    } else if (extension == ".pro") {
+        checkQuelo(only(&QueloFiles::prosody, path), findings);
+    } else if (extension == ".dfn") {
+        checkQuelo(only(&QueloFiles::diphones, path), findings);
+    } else if (extension.empty()) {
+        checkQuelo(only(&QueloFiles::voice, path), findings);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void checkWordList(const std::string &path, Findings &findings) {
+    if (!game::reportWordList(path, findings.sinkFor(path)))
+        findings.add(path, 0, "cannot be read: the game stops at its start");
+}
+
+void checkConfiguration(const std::string &path, Findings &findings) {
+    std::string text;
+    if (!platform::readWholeFile(path, text, posix_host::MaxIniBytes)) {
+        findings.add(path, 0, "cannot be read (or larger than 1 MiB)");
+        return;
+    }
+    posix_host::reportIniText(text, findings.sinkFor(path));
+    checkNumbers(path, text, findings);
+}
+
+} // namespace zebcheck
