@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace zebcheck {
@@ -73,6 +74,20 @@ void checkNativeUnits(const std::string &rules, const std::string &voiceStem,
 // where it means nothing.
 void checkRulePatterns(const rule_lines::RuleText &rule, const std::function<bool(char)> &isLower,
                        const std::function<void(const std::string &)> &say);
+
+// Rules that never apply: rules are tried in file order among those whose
+// centre begins with the same character, and an earlier rule without
+// contexts whose centre begins the later one's always matches first.
+class ShadowCheck {
+public:
+    // Tells `say` when `rule` never applies; remembers it when it always
+    // matches.
+    void add(size_t line, const rule_lines::RuleText &rule,
+             const std::function<void(const std::string &)> &say);
+
+private:
+    std::vector<std::pair<size_t, std::string>> unconditional_; // line, centre
+};
 
 // The built-in engine's files and its synthesizer voice.
 struct QueloFiles {

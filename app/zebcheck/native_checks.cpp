@@ -25,11 +25,6 @@ constexpr rule_lines::RuleLimits NativeLimits{
     translator::RuleLeftLength, translator::RuleCentreLength, translator::RuleRightLength,
     translator::RuleOutputLength};
 
-// Context symbols that mean something on one side only; on the other they
-// are compared as the character itself, which no word holds.
-constexpr std::string_view LeftOnlySymbols = "]_|";
-constexpr std::string_view RightOnlySymbols = "&*+[\\";
-
 bool hasNativeChain(char c) {
     const auto code = static_cast<uint8_t>(c);
     return code >= translator::FirstChainCode &&
@@ -56,32 +51,6 @@ std::string fileName(const std::string &path) {
 
 } // namespace
 
-// Letters of a rule are compared with the word's letters upper-cased; a
-// symbol used on the side where it means nothing is a character no word
-// holds. Shared with the built-in engine's rules, which read the same way.
-void checkRulePatterns(const rule_lines::RuleText &rule, const std::function<bool(char)> &isLower,
-                       const std::function<void(const std::string &)> &say) {
-    const auto lowerIn = [&](const char *part, const std::string &text) {
-        for (const char c : text)
-            if (isLower(c)) {
-                say(std::string("lower-case ") + c + " in the " + part +
-                    " never matches: words are compared in upper case");
-                return;
-            }
-    };
-    lowerIn("left context", rule.left);
-    lowerIn("centre", rule.centre);
-    lowerIn("right context", rule.right);
-    for (const char c : rule.left)
-        if (RightOnlySymbols.find(c) != std::string_view::npos)
-            say(std::string(1, c) +
-                " means nothing in the left context: compared as a character, it never matches");
-    for (const char c : rule.right)
-        if (LeftOnlySymbols.find(c) != std::string_view::npos)
-            say(std::string(1, c) +
-                " means nothing in the right context: compared as a character, it never matches");
-}
-
 void checkNativeRules(const std::string &path, Findings &findings) {
     if (!translator::loadRules(path, findings.sinkFor(path))) {
         findings.add(path, 0, "cannot be read: the native voice does not start");
@@ -90,10 +59,12 @@ void checkNativeRules(const std::string &path, Findings &findings) {
     if (translator::ruleCount() == 0)
         findings.add(path, 0, "no rules: every letter is spoken by its letter recording");
     translator::freeRules();
+    ShadowCheck shadows;
     forEachRule(path, [&](size_t line, const rule_lines::RuleText &rule) {
+        const auto say = [&](const std::string &what) { findings.add(path, line, what); };
         checkRulePatterns(
-            rule, [](char c) { return c >= 'a' && c <= 'z'; },
-            [&](const std::string &what) { findings.add(path, line, what); });
+            rule, [](char c) { return c >= 'a' && c <= 'z'; }, say);
+        shadows.add(line, rule, say);
     });
 }
 

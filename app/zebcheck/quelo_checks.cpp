@@ -59,7 +59,7 @@ std::optional<Voice> readVoice(const std::string &path, Findings &findings) {
 std::vector<std::string> outputPhonemes(const std::string &output) {
     std::vector<std::string> names;
     std::string name;
-    for (const char c : output.substr(0, quelo::UsedRuleOutput + 1)) {
+    for (const char c : output.substr(0, quelo::UsedRuleOutput)) {
         if (c == OutputSeparator) {
             if (!name.empty())
                 names.push_back(name);
@@ -85,6 +85,7 @@ void checkRules(const std::string &path, const std::optional<Voice> &voice, bool
     const rule_lines::RuleLimits limits{quelo::MaxRuleLeft, quelo::MaxRuleCentre,
                                         quelo::MaxRuleRight, quelo::MaxRuleOutput};
     std::set<std::string> told;
+    ShadowCheck shadows;
     size_t number = 0;
     quelo::DataText::file(path).forEachLine(std::string::npos, [&](const std::string &text) {
         ++number;
@@ -96,6 +97,7 @@ void checkRules(const std::string &path, const std::optional<Voice> &voice, bool
         const auto say = [&](const std::string &what) { findings.add(path, number, what); };
         checkRulePatterns(
             rule, [](char c) { return quelo::upperLetter(c) != c; }, say);
+        shadows.add(number, rule, say);
         if (rule.output.size() > quelo::UsedRuleOutput)
             say("output " + data_report::quoted(rule.output) + " is longer than " +
                 std::to_string(quelo::UsedRuleOutput) + " characters: only " +

@@ -93,15 +93,17 @@ cases() {
   expect "native rules, empty centre" "$tree/$rgr:$n: empty centre: not a rule, ignored"
   fresh_copy; n=$(append $rgr '(~)=a')
   expect "native rules, no chain" "$tree/$rgr:$n: the centre begins with ~, which no rule chain holds: ignored"
-  fresh_copy; n=$(append $rgr 'ABCDEF(A)=a')
+  fresh_copy; n=$(append $rgr 'ABCDEF(0)=a')
   expect "native rules, long context" "$tree/$rgr:$n: left context \"ABCDEF\" is longer than 5 characters: cut to \"ABCDE\""
-  fresh_copy; n=$(append $rgr '(A)Ba')
+  fresh_copy; n=$(append $rgr '(0)Ba')
   expect "native rules, no =" "$tree/$rgr:$n: no \"=\": the rule has no output" \
     "$tree/$rgr:$n: lower-case a in the right context never matches: words are compared in upper case"
-  fresh_copy; n=$(append $rgr '&(A)=a')
+  fresh_copy; n=$(append $rgr '&(0)=a')
   expect "native rules, a right symbol on the left" "$tree/$rgr:$n: & means nothing in the left context: compared as a character, it never matches"
+  fresh_copy; first=$(tr -d '\r' <"$tree/$rgr" | grep -na -m1 '^(A)=' | cut -d: -f1); n=$(append $rgr '(A)=a')
+  expect "native rules, a rule that never applies" "$tree/$rgr:$n: never applies: the rule on line $first, (A) without contexts, always matches first"
   # A new output makes new units with every other output: one of them is checked.
-  fresh_copy; n=$(append $rgr '(A)=ax')
+  fresh_copy; n=$(append $rgr '(0)=ax')
   expect_among "native rules, a unit the voice lacks" "$tree/$rgr:$n: unit \$AX (output \"ax\") is not in ZEBVOZ.IND: nothing is heard"
 
   fresh_copy; n=$(append $nexc 'casinha')
@@ -119,11 +121,13 @@ cases() {
     "$tree/$ind:$n: \"\$zzzz\": lower-case letters: never found (names are looked up in upper case)" \
     "$tree/$ind:$n: \"\$zzzz\": its samples lie outside ZEBVOZ.DIF ($(stat -c %s "$tree/talvek/som/difones/ZEBVOZ.DIF") bytes): they are heard as silence"
 
-  fresh_copy; n=$(append $nrl '(A)=zz')
+  fresh_copy; n=$(append $nrl '(0)=zz')
   expect "engine rules, a phoneme the voice lacks" "$tree/$nrl:$n: phoneme zz is not in the voice zbr1" \
     "$tree/$nrl:$n: phoneme zz has no duration in the prosody file: it lasts 100 ms"
-  fresh_copy; n=$(append $nrl '(A)=a&a&a&a&a&a&a')
+  fresh_copy; n=$(append $nrl '(0)=a&a&a&a&a&a&a')
   expect "engine rules, a long output" "$tree/$nrl:$n: output \"a&a&a&a&a&a&a\" is longer than 11 characters: only \"a&a&a&a&a&a\" is used"
+  fresh_copy; first=$(tr -d '\r' <"$tree/$nrl" | grep -na -m1 '^(A)=' | cut -d: -f1); n=$(append $nrl '(A)=a')
+  expect "engine rules, a rule that never applies" "$tree/$nrl:$n: never applies: the rule on line $first, (A) without contexts, always matches first"
   fresh_copy; n=$(append $qexc 'CA SA=CAZA')
   expect "engine exceptions, a blank in a word" "$tree/$qexc:$n: \"CA SA\" is never found: a word holds letters only"
   fresh_copy; n=$(append $qexc 'CASINHA')
@@ -137,7 +141,7 @@ cases() {
   fresh_copy; n=$(insert_after $pro "$(printf '[DURA\307\303O]')" 'abc=80')
   expect "prosody, a long name" "$tree/$pro:$n: phoneme name \"abc\" is longer than 2 characters: cut to \"ab\""
   fresh_copy; n=$(insert_after $pro '[CHAVES]' 'E=C')
-  expect "prosody, a short class" "$tree/$pro:$n: class \"C\" is shorter than 2 characters: no rule reads it"
+  expect "prosody, a short class" "$tree/$pro:$n: class \"C\" is shorter than 2 characters: token lines keep two, it is misread"
   fresh_copy; n=$(append $dfn 'qq rr')
   expect "diphone list, a diphone the voice lacks" "$tree/$dfn:$n: diphone qq-rr is not in the voice zbr1: the engine asks the synthesizer for it"
   fresh_copy; head -c 1000 "$root/$voice" >"$tree/$voice"

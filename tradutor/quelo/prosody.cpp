@@ -190,7 +190,8 @@ bool readKeywords(const DataText &file) {
         reportCut(file, "class", wordClass, MaxClassLength);
         if (wordClass.size() < MaxClassLength)
             file.report("class \"" + wordClass + "\" is shorter than " +
-                        std::to_string(MaxClassLength) + " characters: no rule reads it");
+                        std::to_string(MaxClassLength) +
+                        " characters: token lines keep two, it is misread");
         state.keywords.push_back(
             {upperCased(trimmed(line.substr(0, equals))), wordClass.substr(0, MaxClassLength)});
         return true;
