@@ -66,7 +66,12 @@ void checkNativeRules(const std::string &path, Findings &findings);
 void checkNativeExceptions(const std::string &path, Findings &findings);
 // Returns the names the index holds (as looked up, upper case).
 std::set<std::string> checkNativeIndex(const std::string &stem, Findings &findings);
-void checkNativeUnits(const std::string &rules, const std::string &voiceStem,
+// Where the native voice's units come from: every rule output alone and
+// joined with another, the respelled words and the game's words.
+struct NativeUnitSources {
+    std::string rules, exceptions, wordList;
+};
+void checkNativeUnits(const NativeUnitSources &sources, const std::string &voiceStem,
                       const std::set<std::string> &voiceNames, Findings &findings);
 
 // What both rule languages misread in a rule's patterns: a letter the word's

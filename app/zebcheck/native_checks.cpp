@@ -3,6 +3,7 @@
 // rules make that the voice lacks.
 #include "app/zebcheck/checks.h"
 
+#include "game/word_list.h"
 #include "tools/voicebuild/unit_names.h"
 #include "tradutor/diphone/synthesizer_voice.h"
 #include "tradutor/diphone/translator.h"
@@ -137,37 +138,55 @@ std::set<std::string> checkNativeIndex(const std::string &stem, Findings &findin
     return names;
 }
 
-void checkNativeUnits(const std::string &rules, const std::string &voiceStem,
+void checkNativeUnits(const NativeUnitSources &sources, const std::string &voiceStem,
                       const std::set<std::string> &voiceNames, Findings &findings) {
-    // The first line of each output, where a missing unit is told.
-    std::map<std::string, size_t> outputLines;
-    forEachRule(rules, [&](size_t line, const rule_lines::RuleText &rule) {
-        outputLines.emplace(rule.output, line);
-    });
-    std::set<std::string> seen;
+    std::set<std::string> seen; // each unit is told once, where it is met first
     const std::string index = fileName(voiceStem + ".IND");
-    // A unit of two outputs joined is told at the later rule of the two.
-    const auto checkPhonemes = [&](const std::string &phonemes, size_t line,
-                                   const std::string &from) {
+    const auto checkPhonemes = [&](const std::string &phonemes, const std::string &file,
+                                   size_t line, const std::string &from) {
         for (const std::string &name : voicebuild::lookupNames(phonemes)) {
             const std::string upper = voicebuild::upperAscii(name);
             if (!seen.insert(upper).second)
                 continue;
             const voicebuild::Resolution resolution = voicebuild::resolve(name, voiceNames);
             if (resolution.noise || resolution.silent)
-                findings.add(rules, line,
+                findings.add(file, line,
                              "unit " + upper + " (" + from + ") is not in " + index +
                                  (resolution.silent ? ": nothing is heard" : ": heard as noise"));
         }
     };
+    // Every output alone and joined with another, told at its rule (the
+    // later one of two joined).
+    std::map<std::string, size_t> outputLines; // the first line of each output
+    forEachRule(sources.rules, [&](size_t line, const rule_lines::RuleText &rule) {
+        outputLines.emplace(rule.output, line);
+    });
     for (const auto &[output, line] : outputLines)
-        checkPhonemes("[" + output + "]", line, "output " + data_report::quoted(output));
-    for (const auto &[first, firstLine] : outputLines) {
+        checkPhonemes("[" + output + "]", sources.rules, line,
+                      "output " + data_report::quoted(output));
+    for (const auto &[first, firstLine] : outputLines)
         for (const auto &[second, secondLine] : outputLines)
-            checkPhonemes("[" + first + "/" + second + "]", std::max(firstLine, secondLine),
-                          "output " + data_report::quoted(second) + " after " +
-                              data_report::quoted(first));
-    }
+            checkPhonemes(
+                "[" + first + "/" + second + "]", sources.rules, std::max(firstLine, secondLine),
+                "output " + data_report::quoted(second) + " after " + data_report::quoted(first));
+    // The respelled words and the game's words, as the translator says them.
+    if (!translator::loadRules(sources.rules))
+        return;
+    translator::loadExceptions(sources.exceptions);
+    exception_table::readEntries(sources.exceptions, translator::exceptionDialect(),
+                                 [&](size_t line, const std::string &word, const std::string &) {
+                                     checkPhonemes(translator::translateText(word),
+                                                   sources.exceptions, line,
+                                                   "in " + data_report::quoted(word));
+                                 });
+    game::WordTable words;
+    if (game::readWordList(sources.wordList, words) == game::WordListResult::Loaded)
+        for (int32_t i = 0; i < words.count; ++i) {
+            const std::string &word = words.words[static_cast<size_t>(i)];
+            checkPhonemes(translator::translateText(word), sources.wordList,
+                          static_cast<size_t>(i) + 1, "in " + data_report::quoted(word));
+        }
+    translator::freeRules();
 }
 
 } // namespace zebcheck

@@ -134,13 +134,15 @@ Tree treeAt(const std::string &root) {
 void checkTree(const Tree &tree, Findings &findings) {
     checkConfiguration(tree.configuration, findings);
     checkWordList(tree.wordList, findings);
-    const std::string rules = (fs::path(tree.diphoneDir) / "regras.rgr").string();
-    checkNativeRules(rules, findings);
-    checkNativeExceptions((fs::path(tree.diphoneDir) / "portug.exc").string(), findings);
+    const NativeUnitSources native{(fs::path(tree.diphoneDir) / "regras.rgr").string(),
+                                   (fs::path(tree.diphoneDir) / "portug.exc").string(),
+                                   tree.wordList};
+    checkNativeRules(native.rules, findings);
+    checkNativeExceptions(native.exceptions, findings);
     for (const std::string &stem : tree.nativeVoices) {
         const std::set<std::string> names = checkNativeIndex(stem, findings);
         if (!names.empty())
-            checkNativeUnits(rules, stem, names, findings);
+            checkNativeUnits(native, stem, names, findings);
     }
     const fs::path quelo(tree.queloDir);
     checkQuelo({(quelo / "portug.nrl").string(), (quelo / "portug.exc").string(),
