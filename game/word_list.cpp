@@ -45,6 +45,14 @@ public:
     }
 
     bool atEnd() { return peek() < 0; }
+    // Whether the text ended at the end-of-file mark with more after it.
+    bool cutByMark() {
+        if (!atEnd() || pos_ == length_)
+            return false;
+        if (pos_ + 1 < length_)
+            return true;
+        return file_ && file_->read(buffer_, 1) > 0;
+    }
 
 private:
     platform::File *file_ = nullptr;
@@ -131,6 +139,8 @@ bool reportWordList(const std::string &path, const data_report::Sink &report) {
             report(line, "longer than " + std::to_string(WordCapacity) + " letters: cut to " +
                              data_report::quoted(word));
     }
+    if (reader.cutByMark())
+        report(line + 1, "a Ctrl+Z (code 26) ends the list here: the rest is ignored");
     if (line == 0)
         report(0, "no words: the game stops at its start");
     return true;

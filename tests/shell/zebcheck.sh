@@ -75,6 +75,8 @@ cases() {
   expect "word list, a long word" "$tree/$pal:$n: longer than 40 letters: cut to \"${long:0:40}\""
   fresh_copy; n=$(append $pal '')
   expect "word list, an empty line" "$tree/$pal:$n: empty line: an empty word the game can draw"
+  fresh_copy; n=$(($(wc -l <"$tree/$pal") + 1)); printf '\032CASA\r\n' >>"$tree/$pal"
+  expect "word list, an end-of-file mark" "$tree/$pal:$n: a Ctrl+Z (code 26) ends the list here: the rest is ignored"
   fresh_copy; : >"$tree/$pal"
   expect "word list, empty" "$tree/$pal: no words: the game stops at its start"
 
