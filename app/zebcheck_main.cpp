@@ -2,7 +2,8 @@
 // programs read them, and prints each line they would ignore, cut or
 // misread, and each unit or diphone a rule can produce that the voice lacks:
 //
-//   zebcheck                 the installed data tree (found from the program's place)
+//   zebcheck                 the installed data tree, found as the programs find it:
+//                            from the program's place (ZEBUNA_ROOT in development)
 //   zebcheck TREE            another data tree (the installed layout)
 //   zebcheck FILE...         single files, told by their names
 //
@@ -12,7 +13,7 @@
 #include "app/zebcheck/checks.h"
 
 #include "platform/cp1252.h"
-#include "platform/posix/install_layout.h"
+#include "platform/host_settings.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -68,7 +69,7 @@ int main(int argc, char **argv) {
     zebcheck::Findings findings;
     namespace fs = std::filesystem;
     if (arguments.empty() || (arguments.size() == 1 && fs::is_directory(arguments[0]))) {
-        const std::string root = arguments.empty() ? posix_host::installedDataTree() : arguments[0];
+        const std::string root = arguments.empty() ? platform::driveRoot() : arguments[0];
         if (!fs::is_directory(root)) {
             std::fprintf(stderr, "zebcheck: no data tree at %s\n", root.c_str());
             return 1;
