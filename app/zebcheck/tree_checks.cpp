@@ -36,6 +36,20 @@ constexpr NumericKey NumericKeys[] = {
     {"SINTETIZADOR", "PAUSADOISPONTOS", true},
 };
 
+// Settings whose values the programs keep shorter than a line can hold.
+struct ShortKey {
+    const char *section;
+    const char *key;
+    bool perSpeed;
+    size_t capacity;
+    const char *what;
+};
+constexpr ShortKey ShortKeys[] = {
+    {"TRADUTOR", "DIRLETRAS", false, 80, "the native voice keeps the first 80 characters"},
+    {"TRADUTOR", "DIRDIFONES", false, 80, "the native voice keeps the first 80 characters"},
+    {"SINTETIZADOR", "DIFONES", true, 8, "a voice name keeps its first 8 characters"},
+};
+
 std::string lowerName(const std::string &path) {
     std::string name = fs::path(path).filename().string();
     std::transform(name.begin(), name.end(), name.begin(),
@@ -76,6 +90,22 @@ size_t lineOfKey(const std::string &text, const std::string &section, const std:
         }
     }
     return 0;
+}
+
+// Values longer than the programs keep.
+void checkLengths(const std::string &path, const std::string &text, Findings &findings) {
+    for (const ShortKey &entry : ShortKeys) {
+        for (int speed = 1; speed <= (entry.perSpeed ? SpeedCount : 1); ++speed) {
+            const std::string key =
+                std::string(entry.key) + (entry.perSpeed ? std::to_string(speed) : "");
+            const std::string value =
+                posix_host::profileValue(text, entry.section, key, "", posix_host::MaxIniValue + 1);
+            if (value.size() > entry.capacity)
+                findings.add(path, lineOfKey(text, entry.section, key),
+                             key + " is longer than " + std::to_string(entry.capacity) +
+                                 " characters: " + entry.what);
+        }
+    }
 }
 
 // Values the programs read as numbers and would read as 0.
@@ -195,6 +225,7 @@ void checkConfiguration(const std::string &path, Findings &findings) {
     }
     posix_host::reportIniText(text, findings.sinkFor(path));
     checkNumbers(path, text, findings);
+    checkLengths(path, text, findings);
 }
 
 } // namespace zebcheck

@@ -89,6 +89,10 @@ cases() {
   fresh_copy; n=$(insert_after $ini '[SERVFALA]' 'VOZ=dois')
   expect "configuration, not a number" "$tree/$ini:$n: VOZ=dois is not a whole number: read as 0"
 
+  fresh_copy; n=$(line_of $ini 'DIFONES3=ZEBVOZ'); sed -i "${n}s/ZEBVOZ/ZEBVOZLONGO/" "$tree/$ini"
+  expect "configuration, a long voice name" "$tree/$ini:$n: DIFONES3 is longer than 8 characters: a voice name keeps its first 8 characters" \
+    "$tree/talvek/som/difones/ZEBVOZLO.IND: cannot be read: the native voice does not start"
+
   fresh_copy; n=$(append $rgr 'semparenteses')
   expect "native rules, no (" "$tree/$rgr:$n: no \"(\": not a rule, ignored"
   fresh_copy; n=$(append $rgr '()=a')
@@ -142,7 +146,15 @@ cases() {
   expect "prosody, an unknown section" "$tree/$pro:$n: unknown section [OUTRA]: its lines are ignored"
   fresh_copy; n=$(insert_after $pro "$(printf '[DURA\307\303O]')" 'abc=80')
   expect "prosody, a long name" "$tree/$pro:$n: phoneme name \"abc\" is longer than 2 characters: cut to \"ab\""
-  fresh_copy; n=$(insert_after $pro '[CHAVES]' 'E=C')
+  fresh_copy; insert_after $pro "$(printf '[DURA\307\303O]')" 'zz=90' >/dev/null
+  n=$(($(insert_after $pro "$(printf '[DURA\307\303O]')" 'zz=80') + 1))
+  expect "prosody, a duration again" "$tree/$pro:$n: phoneme zz has a duration already: this one is not used"
+  fresh_copy; insert_after $pro '[CHAVES]' 'ZZZ=AA' >/dev/null; n=$(($(insert_after $pro '[CHAVES]' 'ZZZ=BB') + 1))
+  expect "prosody, a keyword again" "$tree/$pro:$n: keyword ZZZ has a class already: this one is not used"
+  fresh_copy; insert_after $pro "$(printf '[PROS\323DIA]')" 'QQ|QQ|QQ=555' >/dev/null
+  n=$(($(insert_after $pro "$(printf '[PROS\323DIA]')" 'QQ||=555') + 1))
+  expect "prosody, a rule that never applies" "$tree/$pro:$n: an earlier rule matches every token this one does: it never applies"
+  fresh_copy; n=$(insert_after $pro '[CHAVES]' 'ZZZ=C')
   expect "prosody, a short class" "$tree/$pro:$n: class \"C\" is shorter than 2 characters: token lines keep two, it is misread"
   fresh_copy; n=$(append $dfn 'qq rr')
   expect "diphone list, a diphone the voice lacks" "$tree/$dfn:$n: diphone qq-rr is not in the voice zbr1: the engine asks the synthesizer for it"

@@ -159,6 +159,8 @@ bool readDurations(const DataText &file) {
         const std::string name = trimmed(line.substr(0, equals));
         reportCut(file, "phoneme name", name, MaxNameLength);
         Duration entry{name.substr(0, MaxNameLength), DefaultDurationMs};
+        if (file.reporting() && hasDuration(entry.name))
+            file.report("phoneme " + entry.name + " has a duration already: this one is not used");
         if (!parseInt32(line.substr(equals + 1), entry.ms)) {
             showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
             file.report("the duration is not a whole number: 100 ms is used");
@@ -192,8 +194,12 @@ bool readKeywords(const DataText &file) {
             file.report("class \"" + wordClass + "\" is shorter than " +
                         std::to_string(MaxClassLength) +
                         " characters: token lines keep two, it is misread");
-        state.keywords.push_back(
-            {upperCased(trimmed(line.substr(0, equals))), wordClass.substr(0, MaxClassLength)});
+        const std::string key = upperCased(trimmed(line.substr(0, equals)));
+        if (file.reporting() &&
+            std::any_of(state.keywords.begin(), state.keywords.end(),
+                        [&](const Keyword &keyword) { return keyword.key == key; }))
+            file.report("keyword " + key + " has a class already: this one is not used");
+        state.keywords.push_back({key, wordClass.substr(0, MaxClassLength)});
         return true;
     });
     if (result == SectionResult::Missing) {
@@ -226,6 +232,15 @@ PitchRule parseRule(const std::string &classesText, const std::string &pattern) 
         start = bar + 1;
     }
     return rule;
+}
+
+// Whether `earlier` matches every token `later` matches: each of its class
+// fields is empty (any class) or the same as the later one's.
+bool covers(const PitchRule &earlier, const PitchRule &later) {
+    for (size_t i = 0; i < earlier.classes.size(); ++i)
+        if (!earlier.classes[i].empty() && earlier.classes[i] != later.classes[i])
+            return false;
+    return true;
 }
 
 // "TABHERTZ=" values; those that are not whole numbers keep their old value.
@@ -280,6 +295,10 @@ bool readPitchSettings(const DataText &file) {
                     file.report("class \"" + field + "\" is longer than " +
                                 std::to_string(MaxClassLength) +
                                 " characters: the rule never applies");
+            if (file.reporting() &&
+                std::any_of(state.rules.begin(), state.rules.end(),
+                            [&](const PitchRule &earlier) { return covers(earlier, rule); }))
+                file.report("an earlier rule matches every token this one does: it never applies");
             state.rules.push_back(rule);
         }
         return true;
