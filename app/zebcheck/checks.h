@@ -39,16 +39,23 @@ private:
     std::set<Finding> findings_;
 };
 
-// Where the files of a data tree lie (the installed layout).
-struct Tree {
-    std::string configuration;             // windows/ZEBUNA.INI
-    std::string wordList;                  // talvek/som/quibo2/galdrino.pal
-    std::string diphoneDir;                // talvek/som/difones/ (regras.rgr, portug.exc, voices)
-    std::vector<std::string> nativeVoices; // stems named by DIFONES1..5
-    std::string queloDir;                  // talvek/quelotts/ (portug.*)
-    std::string queloVoice;                // talvek/quelotts/zbr1
+// The built-in engine's files and its synthesizer voice.
+struct QueloFiles {
+    std::string rules, exceptions, abbreviations, prosody, diphones, voice; // any may be empty
 };
 
+// The files of a data tree, where its ZEBUNA.INI has the programs look.
+struct Tree {
+    std::string configuration; // windows/ZEBUNA.INI
+    std::string wordList;
+    std::string nativeRules, nativeExceptions;
+    std::vector<std::string> nativeVoices; // the stems DIFONES1..5 name
+    bool gameVoiceUnnamed = false;         // DIFONES3, the game's, is not set
+    QueloFiles quelo;
+};
+
+// Points the programs' lookups at the tree `root` (the drive root of their
+// paths, its windows/ZEBUNA.INI) and reads where the files lie.
 Tree treeAt(const std::string &root);
 
 // Every check on a whole tree.
@@ -94,10 +101,6 @@ private:
     std::vector<std::pair<size_t, std::string>> unconditional_; // line, centre
 };
 
-// The built-in engine's files and its synthesizer voice.
-struct QueloFiles {
-    std::string rules, exceptions, abbreviations, prosody, diphones, voice; // any may be empty
-};
 void checkQuelo(const QueloFiles &files, Findings &findings);
 
 } // namespace zebcheck

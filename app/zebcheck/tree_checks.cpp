@@ -2,11 +2,18 @@
 // files: the word list and ZEBUNA.INI.
 #include "app/zebcheck/checks.h"
 
+#include "game/game.h"
 #include "game/word_list.h"
 #include "platform/file.h"
+#include "platform/host_settings.h"
+#include "platform/platform.h"
 #include "platform/posix/ini_check.h"
 #include "platform/posix/profile_text.h"
+#include "tradutor/diphone/synthesizer_voice.h"
+#include "tradutor/quelo/engine.h"
+#include "tradutor/servers/quelo_server.h"
 #include "tradutor/speech/config.h"
+#include "tradutor/speech/speech.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,7 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int SpeedCount = 5;
-constexpr const char *DefaultVoice = "DIFONES2";
+// The speed the game and zebfala speak at: theirs is the voice DIFONES3.
+constexpr int GameSpeed = 3;
+
+namespace voice = diphone::synth::voice;
 
 // Settings the programs read as whole numbers (the SINTETIZADOR ones end in
 // the speed digit), with the section that holds them.
@@ -49,6 +59,15 @@ constexpr ShortKey ShortKeys[] = {
     {"TRADUTOR", "DIRDIFONES", false, 80, "the native voice keeps the first 80 characters"},
     {"SINTETIZADOR", "DIFONES", true, 8, "a voice name keeps its first 8 characters"},
 };
+
+// The synthesizer's voice file MBROLA_DB names: a registered database name
+// or a path, as the engine finds it.
+std::string databaseFile(const std::string &database) {
+    std::string path = database;
+    quelo::readRegistryString(platform::RegistryRoot::LocalMachine,
+                              "SOFTWARE\\TCTS\\Mbrola\\databases\\" + database + "\\", path);
+    return platform::nativePath(path);
+}
 
 std::string lowerName(const std::string &path) {
     std::string name = fs::path(path).filename().string();
@@ -141,32 +160,44 @@ data_report::Sink Findings::sinkFor(const std::string &file) {
 }
 
 Tree treeAt(const std::string &root) {
-    const fs::path base(root);
+    // The programs' own lookups, on this tree and its installed ZEBUNA.INI.
+    platform::setDriveRoot(root);
+    platform::setWindowsDirectory((fs::path(root) / "windows").string());
+    platform::ignoreUserConfig(true);
     Tree tree;
-    tree.configuration = (base / "windows" / "ZEBUNA.INI").string();
-    tree.wordList = (base / "talvek" / "som" / "quibo2" / "galdrino.pal").string();
-    tree.diphoneDir = (base / "talvek" / "som" / "difones").string();
-    tree.queloDir = (base / "talvek" / "quelotts").string();
-    tree.queloVoice = (fs::path(tree.queloDir) / "zbr1").string();
-    std::string text;
-    platform::readWholeFile(tree.configuration, text, posix_host::MaxIniBytes);
+    tree.configuration = (fs::path(platform::windowsDirectory()) / "ZEBUNA.INI").string();
+    tree.wordList = platform::nativePath(game::configuredWordListPath());
+    const fs::path diphones(platform::nativePath(voice::configuredDiphoneDirectory()));
+    tree.nativeRules = (diphones / "regras.rgr").string();
+    tree.nativeExceptions = (diphones / "portug.exc").string();
     std::set<std::string> voices;
     for (int speed = 1; speed <= SpeedCount; ++speed) {
-        const std::string name = posix_host::profileValue(
-            text, "SINTETIZADOR", "DIFONES" + std::to_string(speed), "", posix_host::MaxIniValue);
-        voices.insert(name.empty() ? DefaultVoice : name.substr(0, 8));
+        const std::string name =
+            speech::readConfig("SINTETIZADOR", "DIFONES" + std::to_string(speed));
+        if (!name.empty())
+            voices.insert(name.substr(0, voice::VoiceNameLength));
+        else if (speed == GameSpeed)
+            tree.gameVoiceUnnamed = true;
     }
-    for (const std::string &voice : voices)
-        tree.nativeVoices.push_back((fs::path(tree.diphoneDir) / voice).string());
+    for (const std::string &name : voices)
+        tree.nativeVoices.push_back((diphones / name).string());
+    servers::readQueloFileSet();
+    const servers::QueloFileSet &files = servers::queloFileSet();
+    tree.quelo = {platform::nativePath(files.rules),         platform::nativePath(files.exceptions),
+                  platform::nativePath(files.abbreviations), platform::nativePath(files.prosody),
+                  platform::nativePath(files.diphones),      databaseFile(files.database)};
     return tree;
 }
 
 void checkTree(const Tree &tree, Findings &findings) {
     checkConfiguration(tree.configuration, findings);
+    if (tree.gameVoiceUnnamed)
+        findings.add(tree.configuration, 0,
+                     "no DIFONES" + std::to_string(GameSpeed) +
+                         " in [SINTETIZADOR]: the game's native voice has no name and does not "
+                         "start");
     checkWordList(tree.wordList, findings);
-    const NativeUnitSources native{(fs::path(tree.diphoneDir) / "regras.rgr").string(),
-                                   (fs::path(tree.diphoneDir) / "portug.exc").string(),
-                                   tree.wordList};
+    const NativeUnitSources native{tree.nativeRules, tree.nativeExceptions, tree.wordList};
     checkNativeRules(native.rules, findings);
     checkNativeExceptions(native.exceptions, findings);
     for (const std::string &stem : tree.nativeVoices) {
@@ -174,11 +205,7 @@ void checkTree(const Tree &tree, Findings &findings) {
         if (!names.empty())
             checkNativeUnits(native, stem, names, findings);
     }
-    const fs::path quelo(tree.queloDir);
-    checkQuelo({(quelo / "portug.nrl").string(), (quelo / "portug.exc").string(),
-                (quelo / "portug.abr").string(), (quelo / "portug.pro").string(),
-                (quelo / "portug.dfn").string(), tree.queloVoice},
-               findings);
+    checkQuelo(tree.quelo, findings);
 }
 
 bool checkFile(const std::string &path, Findings &findings) {

@@ -93,6 +93,11 @@ cases() {
   expect "configuration, a long voice name" "$tree/$ini:$n: DIFONES3 is longer than 8 characters: a voice name keeps its first 8 characters" \
     "$tree/talvek/som/difones/ZEBVOZLO.IND: cannot be read: the native voice does not start"
 
+  fresh_copy; sed -i '/^DIFONES3=/d' "$tree/$ini"
+  expect "configuration, no voice for the game" "$tree/$ini: no DIFONES3 in [SINTETIZADOR]: the game's native voice has no name and does not start"
+  fresh_copy; sed -i 's/^BASE=portug/BASE=outro/' "$tree/$ini"
+  expect_among "configuration, the engine's files elsewhere" "$tree/talvek/quelotts/outro.nrl: cannot be read: the built-in engine does not start"
+
   fresh_copy; n=$(append $rgr 'semparenteses')
   expect "native rules, no (" "$tree/$rgr:$n: no \"(\": not a rule, ignored"
   fresh_copy; n=$(append $rgr '()=a')

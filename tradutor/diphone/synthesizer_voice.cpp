@@ -80,6 +80,10 @@ bool loadIndex(const std::string &path) {
 
 } // namespace
 
+std::string configuredDiphoneDirectory() {
+    return configuredDirectory("DIRDIFONES", DefaultDiphoneDir);
+}
+
 bool readIndexRecords(const std::string &path, std::vector<IndexRecord> &records,
                       size_t &remainder) {
     std::string bytes;
@@ -116,7 +120,7 @@ bool openVoiceFiles() {
     state.lettersDir = configuredDirectory("dirLetras", DefaultLettersDir);
     if (!platform::directoryExists(state.lettersDir))
         return false;
-    state.diphoneDir = configuredDirectory("DIRDIFONES", DefaultDiphoneDir);
+    state.diphoneDir = configuredDiphoneDirectory();
     if (!platform::directoryExists(state.diphoneDir))
         return false;
     const std::string stem = state.diphoneDir + state.voiceName;

@@ -20,6 +20,9 @@ std::string voiceName();
 // Both directories end in a backslash.
 std::string lettersDirectory();
 std::string diphoneDirectory();
+// The diphone directory ZEBUNA.INI names (DIRDIFONES of section TRADUTOR),
+// as openVoiceFiles reads it.
+std::string configuredDiphoneDirectory();
 
 // A record of an index file as the synthesizer reads it.
 struct IndexRecord {
