@@ -11,7 +11,6 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
