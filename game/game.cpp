@@ -37,12 +37,14 @@ std::string withBackslash(std::string dir) {
     return dir;
 }
 
+std::string configuredSoundDir() {
+    const std::string dir = readConfig("GALDRINO", "DIRQUIBO2");
+    return withBackslash(dir.empty() ? "c:\\talvek\\som\\quibo2\\" : dir);
+}
+
 void readSettings() {
-    std::string dir = readConfig("GALDRINO", "DIRQUIBO2");
-    game.soundDir = withBackslash(dir.empty() ? "c:\\talvek\\som\\quibo2\\" : dir);
-    game.wordListPath = readConfig("GALDRINO", "ARQPALAVRAS");
-    if (game.wordListPath.empty())
-        game.wordListPath = game.soundDir + "galdrino.pal";
+    game.soundDir = configuredSoundDir();
+    game.wordListPath = configuredWordListPath();
     game.options = readOptions();
 }
 
@@ -283,6 +285,11 @@ void runGame() {
     gameStart();
     playLoop();
     shutDown();
+}
+
+std::string configuredWordListPath() {
+    const std::string path = readConfig("GALDRINO", "ARQPALAVRAS");
+    return path.empty() ? configuredSoundDir() + "galdrino.pal" : path;
 }
 
 } // namespace game

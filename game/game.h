@@ -13,6 +13,11 @@ constexpr size_t MaxWordLength = 40;
 // program (through the console) and never returns.
 [[noreturn]] void runGame();
 
+// The word list's path as the game reads it from ZEBUNA.INI: ARQPALAVRAS
+// of section GALDRINO, or else DIRQUIBO2 (c:\talvek\som\quibo2\ by
+// default) followed by galdrino.pal.
+std::string configuredWordListPath();
+
 // Steps of the main procedure, exposed for tests.
 void gameStart();
 void loadWordList(const std::string &path);

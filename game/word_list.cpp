@@ -48,6 +48,14 @@ public:
     }
 
     bool atEnd() { return peek() < 0; }
+    // Whether the text ended at the end-of-file mark with more after it.
+    bool cutByMark() {
+        if (!atEnd() || pos_ == length_)
+            return false;
+        if (pos_ + 1 < length_)
+            return true;
+        return file_ && file_->read(buffer_, 1) > 0;
+    }
 
 private:
     platform::File *file_ = nullptr;
@@ -115,12 +123,14 @@ enum class LineResult { Good, Bad, Skipped, Category };
 struct Line {
     std::string text; // the word, or the category's name
     uint8_t badCharacter = 0;
+    size_t letters = 0; // of a classic line, kept or not
 };
 
 // Reads one line up to and including its line end (CR LF or LF). The first
 // 40 letters are kept; the whole line is checked.
 LineResult readClassicLine(TextReader &reader, Line &line) {
     line.text.clear();
+    line.letters = 0;
     bool good = true;
     for (int byte = reader.next(); byte >= 0; byte = reader.next()) {
         if (byte == '\n')
@@ -132,7 +142,7 @@ LineResult readClassicLine(TextReader &reader, Line &line) {
             if (good)
                 line.badCharacter = static_cast<uint8_t>(byte);
             good = false;
-        } else if (line.text.size() < WordCapacity) {
+        } else if (++line.letters <= WordCapacity) {
             line.text += static_cast<char>(upper);
         }
     }
@@ -313,6 +323,61 @@ WordListResult readWordListText(std::string_view text, WordTable &table, WordLis
     ByteReader bytes(text);
     TextReader reader(bytes, utf8);
     return readWords(reader, table, format);
+}
+
+namespace {
+
+// Tells `report` of each line the game stops at, cuts or reads as an empty
+// word, reading the text as readWords does.
+void reportWords(ByteReader &bytes, bool utf8, WordListFormat format,
+                 const data_report::Sink &report) {
+    TextReader reader(bytes, utf8);
+    Line line;
+    size_t number = 0, words = 0;
+    while (!reader.atEnd()) {
+        const LineResult result = format == WordListFormat::Classic
+                                      ? readClassicLine(reader, line)
+                                      : readAccentedLine(reader, line);
+        ++number;
+        if (result == LineResult::Bad) {
+            report(number, "character code " + std::to_string(line.badCharacter) +
+                               " is not allowed in a word: the game stops here");
+            return;
+        }
+        if (result == LineResult::Skipped || result == LineResult::Category)
+            continue;
+        if (++words > WordListCapacity) {
+            report(number,
+                   "more than " + std::to_string(WordListCapacity) + " words: the game stops here");
+            return;
+        }
+        if (line.text.empty())
+            report(number, "empty line: an empty word the game can draw");
+        else if (format == WordListFormat::Classic && line.letters > WordCapacity)
+            report(number, "longer than " + std::to_string(WordCapacity) + " letters: cut to " +
+                               data_report::quoted(line.text));
+    }
+    if (bytes.cutByMark())
+        report(number + 1, "a Ctrl+Z (code 26) ends the list here: the rest is ignored");
+    if (words == 0)
+        report(0, "no words: the game stops at its start");
+}
+
+} // namespace
+
+bool reportWordList(const std::string &path, const data_report::Sink &report,
+                    WordListFormat format) {
+    platform::File file;
+    if (!file.open(path))
+        return false;
+    ByteReader probe(file);
+    const bool utf8 = isUtf8(probe);
+    platform::File again;
+    if (!again.open(path))
+        return false;
+    ByteReader bytes(again);
+    reportWords(bytes, utf8, format, report);
+    return true;
 }
 
 } // namespace game

@@ -4,6 +4,8 @@
 // Windows-1252, and handed on in Windows-1252.
 #pragma once
 
+#include "platform/data_report.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -41,6 +43,11 @@ enum class WordListFormat { Classic, Accented };
 // number of words before the bad line.
 WordListResult readWordList(const std::string &path, WordTable &table,
                             WordListFormat format = WordListFormat::Classic);
+// Tells `report` of every line the game stops at, cuts or reads as an empty
+// word, reading the file the way readWordList does; false when it cannot be
+// opened.
+bool reportWordList(const std::string &path, const data_report::Sink &report,
+                    WordListFormat format = WordListFormat::Classic);
 // The same for the bytes of a word list held in memory (never CannotOpen).
 WordListResult readWordListText(std::string_view text, WordTable &table,
                                 WordListFormat format = WordListFormat::Classic);

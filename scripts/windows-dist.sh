@@ -7,6 +7,7 @@
 # galdrino.nsi), which also makes a Start-menu entry and an uninstaller.
 #
 #   galdrino/LEIAME.TXT          how to install, play and configure (pt-BR)
+#   galdrino/LICENSE.TXT         the licence, GPL-3.0-or-later (the installer shows it)
 #   galdrino/INSTALAR.BAT        copies talvek to C:\talvek, ZEBUNA.INI to %WINDIR%
 #   galdrino/talvek/             C:\talvek: programs, recordings, voices, rules
 #   galdrino/windows/ZEBUNA.INI  the configuration, for the Windows directory
@@ -68,12 +69,13 @@ assemble() {
         echo "windows-dist: no mbrola.dll in $win_build/bin, left out" >&2
     fi
     windows_text platform/win32/dist/leiame.txt "$root/LEIAME.TXT"
+    windows_text LICENSE "$root/LICENSE.TXT"
     windows_text platform/win32/dist/INSTALAR.BAT "$root/INSTALAR.BAT"
 }
 
 check() {
     local root=$dist_dir/galdrino file
-    for file in LEIAME.TXT INSTALAR.BAT windows/ZEBUNA.INI talvek/galdrino.exe talvek/zebfala.exe \
+    for file in LEIAME.TXT LICENSE.TXT INSTALAR.BAT windows/ZEBUNA.INI talvek/galdrino.exe talvek/zebfala.exe \
         talvek/som/quibo2/galdrino.pal talvek/som/quibo2/animais.pal talvek/som/quibo2/GDINIC.wav talvek/som/letras/_65.wav \
         talvek/som/difones/ZEBVOZ.IND talvek/som/difones/ZEBVOZ.DIF; do
         [ -s "$root/$file" ] || fail "$file is missing from the distribution"

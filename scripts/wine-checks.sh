@@ -162,6 +162,7 @@ install_distribution() {
     check_talvek
     [ -f "$drive_c/talvek/desinstalar.exe" ] || fail "no uninstaller in C:\\talvek"
     [ -f "$drive_c/talvek/LEIAME.TXT" ] || fail "no LEIAME.TXT in C:\\talvek"
+    [ -f "$drive_c/talvek/LICENSE.TXT" ] || fail "no LICENSE.TXT in C:\\talvek"
     cmp -s "$dist/galdrino/windows/ZEBUNA.INI" "$drive_c/windows/ZEBUNA.INI" ||
         fail "the installed ZEBUNA.INI differs from the distribution's"
     start_menu_entry || fail "no Start-menu entry Galdrino\\Galdrino.lnk"

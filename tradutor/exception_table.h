@@ -4,7 +4,10 @@
 // up whole and then with final s/m letters stripped.
 #pragma once
 
+#include "platform/data_report.h"
+
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,12 +26,24 @@ struct Dialect {
     bool keepMalformedLines = false;
 };
 
+// Receives an entry of the file as the table stores it, with its line.
+using EntrySink =
+    std::function<void(size_t line, const std::string &word, const std::string &replacement)>;
+
+// Reads the entries of the file the way a table loads them, handing each to
+// `onEntry`; `report` hears of every line left out, cut, or never found
+// because an earlier line has the same word. False when the file cannot be
+// opened.
+bool readEntries(const std::string &path, const Dialect &dialect, const EntrySink &onEntry,
+                 const data_report::Sink &report = {});
+
 class Table {
 public:
     // Empties the table, then reads the file and sorts the entries by word
     // (byte order; among equal words the first line comes first). False when
     // the file cannot be opened.
-    bool load(const std::string &path, const Dialect &dialect);
+    bool load(const std::string &path, const Dialect &dialect,
+              const data_report::Sink &report = {});
     void clear();
     size_t size() const { return entries_.size(); }
 

@@ -30,23 +30,36 @@ public:
     // False at the end of the text (a last line without an end is returned).
     bool next(std::string &line) {
         line.clear();
+        cut_ = false;
         bool any = false;
         while (true) {
-            if (pos_ == size_ && !refill())
+            if (pos_ == size_ && !refill()) {
+                lines_ += any;
                 return any;
+            }
             const char c = data_[pos_++];
             any = true;
             if (c == '\n')
-                return true;
+                break;
             if (c == '\r') {
                 if ((pos_ < size_ || refill()) && data_[pos_] == '\n')
                     ++pos_;
-                return true;
+                break;
             }
             if (line.size() < maxLength_)
                 line += c;
+            else
+                cut_ = true;
         }
+        ++lines_;
+        return true;
     }
+
+    // The 1-based number of the line `next` returned last.
+    size_t lineNumber() const { return lines_; }
+    // Whether that line lost characters after its first maxLength.
+    bool lastLineCut() const { return cut_; }
+    size_t maxLength() const { return maxLength_; }
 
 private:
     // A text in memory is whole from the start: only a file has more to come.
@@ -65,7 +78,14 @@ private:
     const char *data_ = buffer_.data();
     size_t size_ = 0;
     size_t pos_ = 0;
+    size_t lines_ = 0;
+    bool cut_ = false;
 };
+
+// What a data file's reader says of a line that lost characters.
+inline std::string lineCutText(size_t maxLength) {
+    return "longer than " + std::to_string(maxLength) + " characters: the rest is ignored";
+}
 
 // The first `length` characters of a text.
 inline std::string cut(const std::string &text, size_t length) {
@@ -120,6 +140,49 @@ inline bool parseRuleLine(const std::string &line, const RuleLimits &limits, Rul
         }
     }
     return true;
+}
+
+// Tells `say` what the rule loaders make of a line that is neither a comment
+// nor blank:
+// why it gives no rule (no "(", an empty centre, or a centre whose first
+// character has no chain, as `hasChain` says), or else which parts were cut
+// to their limit and which delimiters are missing (the parts after them are
+// read as empty).
+template <typename HasChain, typename Say>
+void describeRuleLine(const std::string &line, const RuleLimits &limits, HasChain hasChain,
+                      Say say) {
+    constexpr size_t Whole = std::string::npos;
+    if (line.find_first_not_of(" \t") == std::string::npos)
+        return; // a blank line between blocks of rules
+    RuleText text;
+    if (!parseRuleLine(line, {Whole, Whole, Whole, Whole}, text)) {
+        say(std::string("no \"(\": not a rule, ignored"));
+        return;
+    }
+    if (text.centre.empty()) {
+        say(std::string("empty centre: not a rule, ignored"));
+        return;
+    }
+    if (!hasChain(text.centre[0])) {
+        say("the centre begins with " + std::string(1, text.centre[0]) +
+            ", which no rule chain holds: ignored");
+        return;
+    }
+    const auto sayCut = [&](const char *name, const std::string &part, size_t limit) {
+        if (part.size() > limit)
+            say(std::string(name) + " \"" + part + "\" is longer than " + std::to_string(limit) +
+                " characters: cut to \"" + part.substr(0, limit) + "\"");
+    };
+    sayCut("left context", text.left, limits.left);
+    sayCut("centre", text.centre, limits.centre);
+    sayCut("right context", text.right, limits.right);
+    sayCut("output", text.output, limits.output);
+    const size_t open = line.find('(');
+    const size_t close = line.find(')', open + 1);
+    if (close == std::string::npos)
+        say(std::string("no \")\": the rest of the line is the centre, no output"));
+    else if (line.find('=', close + 1) == std::string::npos)
+        say(std::string("no \"=\": the rule has no output"));
 }
 
 } // namespace rule_lines

@@ -3,6 +3,8 @@
 // quietly giving default values.
 #pragma once
 
+#include "platform/data_report.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,6 +42,15 @@ struct IniCheck {
 
 // The verdict on the text of a file.
 IniCheck checkIniText(std::string_view text);
+// The longest value the programs read; longer ones are cut.
+constexpr size_t MaxIniValue = 255;
+
+// Tells `report` of every line the profile reader ignores or cuts: lines
+// that are neither setting, [section], comment nor blank, settings before
+// the first section, a section or a key met again (only the first is read),
+// values too long.
+void reportIniText(std::string_view text, const data_report::Sink &report);
+
 // The verdict on a native file.
 IniCheck checkIniFile(const std::string &nativePath);
 

@@ -29,7 +29,7 @@ expect_line() { # file, exact line, what
 # Every manual page in English and in Portuguese, its version filled in.
 check_manual_pages() { # prefix
   local page language path text
-  for page in man6/galdrino.6 man6/galdrino-headless.6 man1/zebfala.1; do
+  for page in man6/galdrino.6 man6/galdrino-headless.6 man1/zebfala.1 man1/zebcheck.1; do
     for language in "" pt_BR/; do
       path=$1/share/man/$language$page.gz
       if ! text=$(gzip -dc "$path" 2>/dev/null); then
@@ -55,6 +55,7 @@ check_prefix() { # prefix
   mkdir -p "$out"
   check_manual_pages "$prefix"
 
+  "$bin/zebcheck" >"$out/zebcheck.txt" || fail "zebcheck finds faults in the installed data: $(cat "$out/zebcheck.txt")"
   "$bin/zebfala" -w "$out/nativa.wav" "Bom dia, 25 casas." || fail "zebfala -w exited with $?"
   check_wav "$out/nativa.wav" "zebfala, native voice"
   "$bin/zebfala" --engine quelo -w "$out/quelo.wav" "Bom dia, 25 casas." ||

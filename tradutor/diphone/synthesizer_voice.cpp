@@ -80,6 +80,25 @@ bool loadIndex(const std::string &path) {
 
 } // namespace
 
+std::string configuredDiphoneDirectory() {
+    return configuredDirectory("DIRDIFONES", DefaultDiphoneDir);
+}
+
+bool readIndexRecords(const std::string &path, std::vector<IndexRecord> &records,
+                      size_t &remainder) {
+    std::string bytes;
+    if (!platform::readWholeFile(path, bytes, MaxIndexBytes))
+        return false;
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+    records.clear();
+    for (size_t at = 0; at + RecordSize <= bytes.size(); at += RecordSize) {
+        const DiphoneIndexEntry entry = parseRecord(data + at);
+        records.push_back({std::string(entry.nameView()), data[at], entry.length, entry.offset});
+    }
+    remainder = bytes.size() % RecordSize;
+    return true;
+}
+
 void setVoiceName(const std::string &name) {
     state.voiceName = name.substr(0, VoiceNameLength);
 }
@@ -101,7 +120,7 @@ bool openVoiceFiles() {
     state.lettersDir = configuredDirectory("dirLetras", DefaultLettersDir);
     if (!platform::directoryExists(state.lettersDir))
         return false;
-    state.diphoneDir = configuredDirectory("DIRDIFONES", DefaultDiphoneDir);
+    state.diphoneDir = configuredDiphoneDirectory();
     if (!platform::directoryExists(state.diphoneDir))
         return false;
     const std::string stem = state.diphoneDir + state.voiceName;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace diphone::synth::voice {
 
@@ -19,6 +20,21 @@ std::string voiceName();
 // Both directories end in a backslash.
 std::string lettersDirectory();
 std::string diphoneDirectory();
+// The diphone directory ZEBUNA.INI names (DIRDIFONES of section TRADUTOR),
+// as openVoiceFiles reads it.
+std::string configuredDiphoneDirectory();
+
+// A record of an index file as the synthesizer reads it.
+struct IndexRecord {
+    std::string name;         // the name lookups compare with
+    uint8_t storedLength = 0; // the length byte as written
+    uint16_t length = 0;      // samples
+    int32_t offset = 0;       // of the first sample in the sample file
+};
+// The records of an index file, and how many bytes after the last whole
+// record are ignored; false when the file cannot be read.
+bool readIndexRecords(const std::string &path, std::vector<IndexRecord> &records,
+                      size_t &remainder);
 
 // Reads both directories from ZEBUNA.INI, loads the index and opens the
 // sample file; false when a directory or either file is missing.

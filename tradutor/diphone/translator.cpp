@@ -491,19 +491,28 @@ std::string applyRules(const Word &word) {
 
 namespace {
 
-void readRules(rule_lines::LineReader &reader) {
+void readRules(rule_lines::LineReader &reader, const data_report::Sink &report) {
     freeRules();
     state.exceptions.clear();
     std::string line;
     LetterRule rule;
-    while (reader.next(line))
+    while (reader.next(line)) {
+        if (report) {
+            const auto say = [&](const std::string &what) { report(reader.lineNumber(), what); };
+            if (reader.lastLineCut())
+                say(rule_lines::lineCutText(MaxLineLength));
+            rule_lines::describeRuleLine(
+                line, {RuleLeftLength, RuleCentreLength, RuleRightLength, RuleOutputLength},
+                hasChain, say);
+        }
         if (parseRule(line, rule))
             state.chains[chainOf(rule.centre[0])].push_back(rule);
+    }
 }
 
 } // namespace
 
-bool loadRules(const std::string &path) {
+bool loadRules(const std::string &path, const data_report::Sink &report) {
     platform::File file;
     if (!file.open(path, "rb")) {
         freeRules();
@@ -511,17 +520,22 @@ bool loadRules(const std::string &path) {
         return false;
     }
     rule_lines::LineReader reader(file, MaxLineLength);
-    readRules(reader);
+    readRules(reader, report);
     return true;
 }
 
 void loadRulesText(std::string_view text) {
     rule_lines::LineReader reader(text, MaxLineLength);
-    readRules(reader);
+    readRules(reader, {});
 }
 
-bool loadExceptions(const std::string &path) {
-    return state.exceptions.load(path, {MaxExceptions, MaxLineLength, nullptr, true});
+const exception_table::Dialect &exceptionDialect() {
+    static const exception_table::Dialect dialect{MaxExceptions, MaxLineLength, nullptr, true};
+    return dialect;
+}
+
+bool loadExceptions(const std::string &path, const data_report::Sink &report) {
+    return state.exceptions.load(path, exceptionDialect(), report);
 }
 
 void freeRules() {

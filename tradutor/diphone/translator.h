@@ -4,6 +4,9 @@
 // and the exception file (portug.exc) of the diphone directory.
 #pragma once
 
+#include "platform/data_report.h"
+#include "tradutor/exception_table.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -70,14 +73,18 @@ std::string applyRules(const Word &word);
 
 // Empties the rule chains and the exception table, then reads the rule file.
 // False when the file cannot be opened. Lines without "(", with an empty
-// centre or with a centre outside the chain codes make no rule.
-bool loadRules(const std::string &path);
+// centre or with a centre outside the chain codes make no rule. `report`
+// hears of every line that makes no rule or loses a part.
+bool loadRules(const std::string &path, const data_report::Sink &report = {});
 // The same for the text of a rule file held in memory.
 void loadRulesText(std::string_view text);
 // Empties and reloads the exception table (at most MaxExceptions entries, the
 // rest of the file is ignored), sorted by word. False when the file cannot be
-// opened. When a word is listed twice, its first line wins.
-bool loadExceptions(const std::string &path);
+// opened. When a word is listed twice, its first line wins. `report` hears of
+// every line left out, cut or never found.
+bool loadExceptions(const std::string &path, const data_report::Sink &report = {});
+// How the exception file is read.
+const exception_table::Dialect &exceptionDialect();
 // Frees every rule.
 void freeRules();
 

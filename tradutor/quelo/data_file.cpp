@@ -5,6 +5,7 @@
 #include "tradutor/rule_lines.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace quelo {
 
@@ -21,6 +22,16 @@ DataText DataText::memory(std::string_view bytes) {
     return text;
 }
 
+DataText &DataText::reportTo(data_report::Sink sink) {
+    sink_ = std::move(sink);
+    return *this;
+}
+
+void DataText::report(const std::string &what) const {
+    if (sink_)
+        sink_(line_, what);
+}
+
 bool DataText::exists() const {
     return inMemory_ || platform::fileExists(path_);
 }
@@ -28,8 +39,13 @@ bool DataText::exists() const {
 bool DataText::forEachLine(size_t maxLineLength,
                            const std::function<void(const std::string &)> &onLine) const {
     const auto readAll = [&](rule_lines::LineReader &reader) {
-        for (std::string line; reader.next(line);)
+        for (std::string line; reader.next(line);) {
+            line_ = reader.lineNumber();
+            if (reader.lastLineCut())
+                report(rule_lines::lineCutText(maxLineLength));
             onLine(line);
+        }
+        line_ = 0;
     };
     if (inMemory_) {
         rule_lines::LineReader reader(text_, maxLineLength);

@@ -3,6 +3,8 @@
 // of any shape is read in bounded memory.
 #pragma once
 
+#include "platform/data_report.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -18,11 +20,18 @@ public:
     // The text must outlive the DataText.
     static DataText memory(std::string_view text);
 
+    // Sends what the loaders drop, cut or misread to `sink` (see report).
+    DataText &reportTo(data_report::Sink sink);
+    bool reporting() const { return static_cast<bool>(sink_); }
+    // Tells the sink, if any, what is wrong with the line being read
+    // (inside forEachLine), or with the whole file (outside it).
+    void report(const std::string &what) const;
+
     // Whether the file exists (a text in memory always does).
     bool exists() const;
     // Calls `onLine` for every line, its end removed and its characters
-    // after the first `maxLineLength` dropped. False when the file cannot be
-    // opened.
+    // after the first `maxLineLength` dropped (which is reported). False when
+    // the file cannot be opened.
     bool forEachLine(size_t maxLineLength,
                      const std::function<void(const std::string &)> &onLine) const;
 
@@ -30,6 +39,8 @@ private:
     std::string path_;
     std::string_view text_;
     bool inMemory_ = false;
+    data_report::Sink sink_;
+    mutable size_t line_ = 0; // the line being read, 0 outside forEachLine
 };
 
 // The text without blanks and control characters at either end.

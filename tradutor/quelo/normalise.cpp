@@ -498,16 +498,22 @@ bool loadAbbreviations(const std::string &path) {
 
 bool loadAbbreviations(const DataText &file) {
     state.abbreviations.clear();
-    return file.forEachLine(MaxAbbreviationLineLength, [](const std::string &line) {
+    return file.forEachLine(MaxAbbreviationLineLength, [&](const std::string &line) {
         const std::string entry = trimmed(line);
-        if (entry.empty() || entry[0] == ';' || state.abbreviations.size() == MaxAbbreviations)
+        if (entry.empty() || entry[0] == ';')
             return;
+        if (state.abbreviations.size() == MaxAbbreviations) {
+            file.report("more than " + std::to_string(MaxAbbreviations) + " entries: ignored");
+            return;
+        }
         const size_t equals = entry.find('=');
-        if (equals == std::string::npos)
+        if (equals == std::string::npos) {
+            file.report("no \"=\": an entry without a word, never used");
             state.abbreviations.push_back({"", entry});
-        else
+        } else {
             state.abbreviations.push_back(
                 {upperCased(trimmed(entry.substr(0, equals))), trimmed(entry.substr(equals + 1))});
+        }
     });
 }
 

@@ -125,14 +125,23 @@ SectionResult readSection(const DataText &file, const std::string &header,
 }
 
 // Shows the capacity message once per load of a section.
-bool roomFor(size_t used, size_t capacity, bool &warned, const std::string &message,
-             const std::string &line) {
+bool roomFor(const DataText &file, size_t used, size_t capacity, bool &warned,
+             const std::string &message, const std::string &line) {
     if (used < capacity)
         return true;
     if (!warned)
         showMessage(message + line);
     warned = true;
+    file.report("more than " + std::to_string(capacity) + " entries in the section: ignored");
     return false;
+}
+
+// Reports a field the loader cuts to `limit` characters.
+void reportCut(const DataText &file, const char *what, const std::string &field, size_t limit) {
+    if (field.size() > limit)
+        file.report(std::string(what) + " \"" + field + "\" is longer than " +
+                    std::to_string(limit) + " characters: cut to \"" + field.substr(0, limit) +
+                    "\"");
 }
 
 bool readDurations(const DataText &file) {
@@ -141,21 +150,29 @@ bool readDurations(const DataText &file) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
             showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
+            file.report("no \"=\": the engine refuses the whole file");
             return false;
         }
-        if (!roomFor(state.durations.size(), MaxDurations, full,
+        if (!roomFor(file, state.durations.size(), MaxDurations, full,
                      "Configura\347\343o da pros\363dia: fonemas demais: ", line))
             return true;
-        Duration entry{trimmed(line.substr(0, equals)).substr(0, MaxNameLength), DefaultDurationMs};
+        const std::string name = trimmed(line.substr(0, equals));
+        reportCut(file, "phoneme name", name, MaxNameLength);
+        Duration entry{name.substr(0, MaxNameLength), DefaultDurationMs};
+        if (file.reporting() && hasDuration(entry.name))
+            file.report("phoneme " + entry.name + " has a duration already: this one is not used");
         if (!parseInt32(line.substr(equals + 1), entry.ms)) {
             showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
+            file.report("the duration is not a whole number: 100 ms is used");
             entry.ms = DefaultDurationMs;
         }
         state.durations.push_back(entry);
         return true;
     });
-    if (result == SectionResult::Missing)
+    if (result == SectionResult::Missing) {
         showMessage("Dura\347\343o dos difones errada ou ausente");
+        file.report("no [DURA\307\303O] section: the engine refuses the whole file");
+    }
     return result == SectionResult::Read;
 }
 
@@ -165,17 +182,29 @@ bool readKeywords(const DataText &file) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
             showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
+            file.report("no \"=\": the engine refuses the whole file");
             return false;
         }
-        if (roomFor(state.keywords.size(), MaxKeywords, full,
-                    "Configura\347\343o da pros\363dia: chaves demais: ", line))
-            state.keywords.push_back(
-                {upperCased(trimmed(line.substr(0, equals))),
-                 upperCased(trimmed(line.substr(equals + 1))).substr(0, MaxClassLength)});
+        if (!roomFor(file, state.keywords.size(), MaxKeywords, full,
+                     "Configura\347\343o da pros\363dia: chaves demais: ", line))
+            return true;
+        const std::string wordClass = upperCased(trimmed(line.substr(equals + 1)));
+        reportCut(file, "class", wordClass, MaxClassLength);
+        if (wordClass.size() < MaxClassLength)
+            file.report("class \"" + wordClass + "\" is shorter than " +
+                        std::to_string(MaxClassLength) +
+                        " characters: token lines keep two, it is misread");
+        const std::string key = upperCased(trimmed(line.substr(0, equals)));
+        if (file.reporting() &&
+            std::any_of(state.keywords.begin(), state.keywords.end(),
+                        [&](const Keyword &keyword) { return keyword.key == key; }))
+            file.report("keyword " + key + " has a class already: this one is not used");
+        state.keywords.push_back({key, wordClass.substr(0, MaxClassLength)});
         return true;
     });
     if (result == SectionResult::Missing) {
         showMessage("Pros\363dia: palavras chaves ausentes");
+        file.report("no [CHAVES] section: the engine refuses the whole file");
         return false;
     }
     std::stable_sort(state.keywords.begin(), state.keywords.end(),
@@ -205,6 +234,15 @@ PitchRule parseRule(const std::string &classesText, const std::string &pattern) 
     return rule;
 }
 
+// Whether `earlier` matches every token `later` matches: each of its class
+// fields is empty (any class) or the same as the later one's.
+bool covers(const PitchRule &earlier, const PitchRule &later) {
+    for (size_t i = 0; i < earlier.classes.size(); ++i)
+        if (!earlier.classes[i].empty() && earlier.classes[i] != later.classes[i])
+            return false;
+    return true;
+}
+
 // "TABHERTZ=" values; those that are not whole numbers keep their old value.
 bool readPitchTable(const std::string &values) {
     bool allRead = true;
@@ -229,25 +267,46 @@ bool readPitchSettings(const DataText &file) {
         if (entry.starts_with("HERTZ=") || entry.starts_with("TABHERTZ=")) {
             const bool table = entry[0] == 'T';
             const std::string value = entry.substr(table ? 9 : 6);
-            if (!(table ? readPitchTable(value) : parseInt32(value, state.hertz)))
+            if (!(table ? readPitchTable(value) : parseInt32(value, state.hertz))) {
                 showMessage("Configura\347\343o da pros\363dia: valor errado: " + line);
+                file.report(table ? "TABHERTZ= needs ten whole numbers: the others keep their value"
+                                  : "HERTZ= is not a whole number: ignored");
+            } else if (table && std::count(value.begin(), value.end(), ',') > 9) {
+                file.report("TABHERTZ= has more than ten values: the rest are ignored");
+            }
             return true;
         }
         const size_t equals = entry.find('=');
         if (equals == std::string::npos) {
             showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
+            file.report("no \"=\": the engine refuses the whole file");
             return false;
         }
         const std::string pattern = trimmed(entry.substr(equals + 1));
-        if (!isValidPattern(pattern))
+        if (!isValidPattern(pattern)) {
             showMessage("Configura\347\343o da pros\363dia: padr\343o errado: " + line);
-        else if (roomFor(state.rules.size(), MaxProsodyRules, full,
-                         "Configura\347\343o da pros\363dia: regras demais: ", line))
-            state.rules.push_back(parseRule(trimmed(entry.substr(0, equals)), pattern));
+            file.report("pattern \"" + pattern +
+                        "\" is not three digits (or \"?\" and two digits): ignored");
+        } else if (roomFor(file, state.rules.size(), MaxProsodyRules, full,
+                           "Configura\347\343o da pros\363dia: regras demais: ", line)) {
+            const PitchRule rule = parseRule(trimmed(entry.substr(0, equals)), pattern);
+            for (const std::string &field : rule.classes)
+                if (field.size() > MaxClassLength)
+                    file.report("class \"" + field + "\" is longer than " +
+                                std::to_string(MaxClassLength) +
+                                " characters: the rule never applies");
+            if (file.reporting() &&
+                std::any_of(state.rules.begin(), state.rules.end(),
+                            [&](const PitchRule &earlier) { return covers(earlier, rule); }))
+                file.report("an earlier rule matches every token this one does: it never applies");
+            state.rules.push_back(rule);
+        }
         return true;
     });
-    if (result == SectionResult::Missing)
+    if (result == SectionResult::Missing) {
         showMessage("Pros\363dia: especifica\347\365es ausentes");
+        file.report("no [PROS\323DIA] section: the engine refuses the whole file");
+    }
     return result == SectionResult::Read;
 }
 
@@ -413,12 +472,18 @@ bool loadDiphoneList(const std::string &path) {
 
 bool loadDiphoneList(const DataText &file) {
     freeDiphoneList();
-    const bool read = file.forEachLine(MaxLineLength, [](const std::string &raw) {
+    const bool read = file.forEachLine(MaxLineLength, [&](const std::string &raw) {
         const std::string line = trimmed(raw);
-        if (line.empty() || line[0] == '!' || line[0] == '*' || line[0] == ';' ||
-            state.diphones.size() == MaxDiphones)
+        if (line.empty() || line[0] == '!' || line[0] == '*' || line[0] == ';')
             return;
-        state.diphones.push_back(diphoneOfLine(line));
+        if (state.diphones.size() == MaxDiphones) {
+            file.report("more than " + std::to_string(MaxDiphones) + " diphones: ignored");
+            return;
+        }
+        const std::string diphone = diphoneOfLine(line);
+        if (diphone.front() == '-' || diphone.back() == '-')
+            file.report("read as the diphone \"" + diphone + "\", which has a name missing");
+        state.diphones.push_back(diphone);
     });
     std::sort(state.diphones.begin(), state.diphones.end(),
               [](const std::string &a, const std::string &b) { return compareFolded(a, b) < 0; });
@@ -428,6 +493,10 @@ bool loadDiphoneList(const DataText &file) {
 void freeDiphoneList() {
     state.diphones.clear();
     state.diphones.shrink_to_fit();
+}
+
+std::string diphoneOfListLine(const std::string &line) {
+    return diphoneOfLine(trimmed(line));
 }
 
 bool hasDiphone(const std::string &first, const std::string &second) {
@@ -447,6 +516,11 @@ int32_t lookupDuration(const std::string &name) {
         if (entry.name == name)
             return entry.ms;
     return DefaultDurationMs;
+}
+
+bool hasDuration(const std::string &name) {
+    return std::any_of(state.durations.begin(), state.durations.end(),
+                       [&](const Duration &entry) { return entry.name == name; });
 }
 
 bool TokenReader::next(std::string &line) {

@@ -32,9 +32,14 @@ bool loadDiphoneList(const std::string &path);
 bool loadDiphoneList(const DataText &file);
 void freeDiphoneList();
 bool hasDiphone(const std::string &first, const std::string &second);
+// The diphone "first-second" a line of the diphone list is read as.
+std::string diphoneOfListLine(const std::string &line);
 
 std::string lookupKeyClass(const std::string &word);
 int32_t lookupDuration(const std::string &name);
+// Whether the duration table lists the name (lookupDuration gives 100 ms
+// for one it does not).
+bool hasDuration(const std::string &name);
 
 // "[cc]text" lines: "[--]" first and after every sentence end.
 LineList buildTokenList(const std::string &text);

@@ -326,6 +326,9 @@ bool loadNrlRules(const DataText &file) {
     return file.forEachLine(UnlimitedLine, [&](const std::string &line) {
         if (!line.empty() && line[0] == CommentMark)
             return;
+        if (file.reporting())
+            rule_lines::describeRuleLine(line, limits, hasBucket,
+                                         [&](const std::string &what) { file.report(what); });
         // An empty centre would never move the scan on: such lines (a blank
         // line among them) are left out, and so are centres no bucket holds.
         if (!rule_lines::parseRuleLine(line, limits, text) || text.centre.empty() ||
@@ -338,8 +341,14 @@ bool loadNrlRules(const DataText &file) {
 
 // Keys and replacements are upper-cased; a line that had no "=" of its own,
 // or an empty key, is left out.
-bool loadNrlExceptions(const std::string &path) {
-    return state.exceptions.load(path, {MaxNrlExceptions, MaxExceptionLineLength, upperCased});
+const exception_table::Dialect &nrlExceptionDialect() {
+    static const exception_table::Dialect dialect{MaxNrlExceptions, MaxExceptionLineLength,
+                                                  upperCased};
+    return dialect;
+}
+
+bool loadNrlExceptions(const std::string &path, const data_report::Sink &report) {
+    return state.exceptions.load(path, nrlExceptionDialect(), report);
 }
 
 void freeNrlRules() {

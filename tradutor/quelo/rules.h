@@ -4,6 +4,7 @@
 // phoneme that begins at the stressed letter.
 #pragma once
 
+#include "tradutor/exception_table.h"
 #include "tradutor/quelo/data_file.h"
 
 #include <cstddef>
@@ -36,15 +37,19 @@ constexpr size_t MaxExceptionLineLength = 255;
 // and goes to the end of the bucket of its centre's first character. A line
 // without "(", or whose centre is empty or begins with a code below 32, is
 // not stored; a missing ")" or "=" leaves the parts after it empty. False
-// when the file cannot be opened.
+// when the file cannot be opened. A file that reports (DataText::reportTo)
+// hears of every line left out or cut.
 bool loadNrlRules(const std::string &path);
 bool loadNrlRules(const DataText &file);
 
 // Empties the exception table and reads "KEY=replacement[|anything]" lines
 // (upper-cased, cut to 255 characters; empty lines skipped), at most 15000
 // entries, then sorts them by key. A line without "=", or with an empty key,
-// is not stored. False when the file cannot be opened.
-bool loadNrlExceptions(const std::string &path);
+// is not stored. False when the file cannot be opened. `report` hears of every
+// line left out, cut or never found.
+bool loadNrlExceptions(const std::string &path, const data_report::Sink &report = {});
+// How the exceptions file is read.
+const exception_table::Dialect &nrlExceptionDialect();
 
 // Releases every rule of every bucket (the exceptions stay).
 void freeNrlRules();

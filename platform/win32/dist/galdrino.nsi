@@ -6,7 +6,7 @@
 ; C:\talvek stay) and keeps ZEBUNA.INI, the player's configuration.
 ;
 ; Defined by the script: VERSION (the project's), DIST (the distribution's
-; folder: talvek\, windows\ZEBUNA.INI, LEIAME.TXT), FILES and UNFILES (the
+; folder: talvek\, windows\ZEBUNA.INI, LEIAME.TXT, LICENSE.TXT), FILES and UNFILES (the
 ; generated lists of what is copied and what is removed), OUTFILE.
 Unicode true
 SetCompressor /SOLID lzma
@@ -31,6 +31,9 @@ BrandingText "Galdrino ${VERSION}"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Abrir o LEIAME.TXT"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_WELCOME
+; The licence (GPL-3.0-or-later): the same text is installed beside the game.
+!define MUI_LICENSEPAGE_TEXT_TOP "O Galdrino é software livre, sob a licença GNU GPL versão 3 ou posterior."
+!insertmacro MUI_PAGE_LICENSE "${DIST}\LICENSE.TXT"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -42,6 +45,7 @@ Section "Galdrino"
   !include "${FILES}"
   SetOutPath "$INSTDIR"
   File "${DIST}\LEIAME.TXT"
+  File "${DIST}\LICENSE.TXT"
 
   IfFileExists "$WINDIR\ZEBUNA.INI" keep_ini
     SetOutPath "$WINDIR"
@@ -79,6 +83,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Galdrino\Desinstalar o Galdrino.lnk"
   RMDir "$SMPROGRAMS\Galdrino"
   Delete "$INSTDIR\LEIAME.TXT"
+  Delete "$INSTDIR\LICENSE.TXT"
   !include "${UNFILES}"
   Delete "$INSTDIR\desinstalar.exe"
   RMDir "$INSTDIR"
