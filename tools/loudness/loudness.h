@@ -14,8 +14,10 @@ inline constexpr double kSpeechLufs = -18.0;
 inline constexpr double kEffectLufs = kSpeechLufs - 3.0;
 inline constexpr double kEffectBandLow = kSpeechLufs - 4.0;
 inline constexpr double kEffectBandHigh = kSpeechLufs - 2.0;
-// No recording's true peak may pass this, in dBTP.
+// No recording's true peak may pass this, in dBTP; the tools aim a little
+// lower, leaving room for the rounding to 8 or 16 bits.
 inline constexpr double kTruePeakCeilingDb = -1.0;
+inline constexpr double kTruePeakAimDb = kTruePeakCeilingDb - 0.3;
 
 // A sounding part shorter than this is measured as one block over its whole
 // length: the standard's gated blocks need 400 ms of sound.
