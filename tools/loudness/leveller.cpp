@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <vector>
 
 namespace loudness {
@@ -33,14 +34,23 @@ void scale(std::span<float> samples, double gain) {
     }
 }
 
-// Minimum of `values` over [n - reach, n + reach] for every n.
+// Minimum of `values` over [n - reach, n + reach] for every n, in one pass:
+// the deque holds the indices whose values could still be a minimum, their
+// values ascending.
 std::vector<float> slidingMinimum(const std::vector<float> &values, size_t reach) {
     std::vector<float> result(values.size());
-    for (size_t n = 0; n < values.size(); ++n) {
-        const size_t from = n > reach ? n - reach : 0;
-        const size_t to = std::min(values.size(), n + reach + 1);
-        result[n] = *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(from),
-                                      values.begin() + static_cast<std::ptrdiff_t>(to));
+    std::deque<size_t> candidates;
+    for (size_t next = 0, n = 0; n < values.size(); ++n) {
+        for (; next < values.size() && next <= n + reach; ++next) {
+            while (!candidates.empty() && values[candidates.back()] >= values[next]) {
+                candidates.pop_back();
+            }
+            candidates.push_back(next);
+        }
+        while (candidates.front() + reach < n) {
+            candidates.pop_front();
+        }
+        result[n] = values[candidates.front()];
     }
     return result;
 }

@@ -9,10 +9,12 @@
 // the phoneme strings in the --phonemes files (one per line, optionally
 // "word<TAB>phonemes"), with every unit the synthesizer falls back to when
 // one is missing. Each unit is spoken by espeak-ng at a flat pitch, trimmed
-// to its audible part, level-matched, faded at both ends and converted to
+// to its audible part, levelled, faded at both ends and converted to
 // 8-bit 11025 Hz. The report says, for each --phonemes and --measure file
 // (the latter only measured, not added to the voice), how many lookups the
 // voice answers and why the others fall back.
+#include "tools/loudness/leveller.h"
+#include "tools/loudness/loudness.h"
 #include "tools/voicebuild/espeak_runs.h"
 #include "tools/voicebuild/inventory.h"
 #include "tools/voicebuild/unit_names.h"
@@ -36,7 +38,11 @@ namespace {
 
 constexpr float kAudibleDb = -30.0f; // relative to a unit's peak
 constexpr float kSilentUnitDb = -60.0f;
-constexpr float kVowelPeakDb = -3.0f;
+// Units with a vowel are brought to one loudness, a little above the
+// recordings' as the consonants and gaps between them lower a word's;
+// consonants alone keep a peak level well below the vowels', as a consonant
+// sounds beside its vowel (a burst and a hiss of one loudness would not).
+constexpr double kVowelLufs = loudness::kSpeechLufs + 0.1;
 constexpr float kConsonantPeakDb = -14.0f;
 constexpr uint32_t kMarginMs = 2;
 constexpr uint32_t kFadeMs = 4;
@@ -154,9 +160,8 @@ void dieAway(std::span<float> samples, size_t decaySamples) {
     }
 }
 
-// One unit at the voice's rate, 8-bit. Units with a vowel are brought to one
-// peak level, consonants alone to a lower one, as a consonant sounds beside
-// its vowel.
+// One unit at the voice's rate, 8-bit, at its level (kVowelLufs,
+// kConsonantPeakDb).
 bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
               const std::string &wavPath, std::vector<uint8_t> &unit, std::string &error) {
     std::vector<uint8_t> image;
@@ -178,8 +183,11 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
         return false;
     }
     dieAway(samples, msToSamples(kDecayMs, voicebuild::kVoiceRate));
-    wavkit::normalisePeak(samples,
-                          wavkit::dbToLinear(hasVowel(name) ? kVowelPeakDb : kConsonantPeakDb));
+    if (hasVowel(name)) {
+        loudness::levelTo(samples, voicebuild::kVoiceRate, kVowelLufs, loudness::kTruePeakAimDb);
+    } else {
+        wavkit::normalisePeak(samples, wavkit::dbToLinear(kConsonantPeakDb));
+    }
     wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
     const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
     unit.assign(encoded.begin() + wav::HeaderSize, encoded.end());
