@@ -26,9 +26,12 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <numbers>
+#include <set>
 #include <span>
 #include <sstream>
 #include <string_view>
@@ -50,6 +53,10 @@ constexpr uint32_t kFadeMs = 4;
 // dies away over its last milliseconds is cut where it is already quiet, so
 // the cut does not click.
 constexpr uint32_t kDecayMs = 60;
+// Where the synthesizer stops a unit short (a diphthong's first part, the
+// syllable before a plural s), the unit fades out over this much before the
+// point and back in after it, so the next unit starts without a click.
+constexpr uint32_t kShortPlayFadeMs = 3;
 
 struct Options {
     voicebuild::EspeakSettings espeak;
@@ -160,10 +167,26 @@ void dieAway(std::span<float> samples, size_t decaySamples) {
     }
 }
 
+// A raised-cosine dip to silence at `point`: down over `fade` samples
+// before it, up again over `fade` after it.
+void quietAt(std::span<float> samples, size_t point, size_t fade) {
+    for (size_t i = 0; i < fade; ++i) {
+        const double phase = (static_cast<double>(i) + 0.5) / static_cast<double>(fade);
+        const auto gain = static_cast<float>(0.5 - 0.5 * std::cos(std::numbers::pi * phase));
+        if (i < point && point - 1 - i < samples.size()) {
+            samples[point - 1 - i] *= gain;
+        }
+        if (point + i < samples.size()) {
+            samples[point + i] *= gain;
+        }
+    }
+}
+
 // One unit at the voice's rate, 8-bit, at its level (kVowelLufs,
-// kConsonantPeakDb).
+// kConsonantPeakDb), quiet where the synthesizer plays it short (`plays`).
 bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
-              const std::string &wavPath, std::vector<uint8_t> &unit, std::string &error) {
+              const std::set<voicebuild::ShortPlay> &plays, const std::string &wavPath,
+              std::vector<uint8_t> &unit, std::string &error) {
     std::vector<uint8_t> image;
     if (!wavkit::readFileBytes(wavPath, image, error)) {
         return false;
@@ -189,6 +212,14 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
         wavkit::normalisePeak(samples, wavkit::dbToLinear(kConsonantPeakDb));
     }
     wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
+    for (const auto &play : plays) {
+        // Shortened unstressed units are cut from their end first, where
+        // they die away already (kDecayMs).
+        if (play.whole) {
+            quietAt(samples, voicebuild::shortPlayEnd(samples.size(), play),
+                    msToSamples(kShortPlayFadeMs, voicebuild::kVoiceRate));
+        }
+    }
     const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
     unit.assign(encoded.begin() + wav::HeaderSize, encoded.end());
     return true;
@@ -197,14 +228,18 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
 // Makes every unit, jobs at a time.
 bool makeUnits(const std::vector<std::string> &names,
                const std::vector<voicebuild::UnitSound> &unitSounds,
+               const std::map<std::string, std::set<voicebuild::ShortPlay>> &shortPlays,
                const std::vector<std::string> &wavPaths, unsigned jobs,
                voicebuild::UnitSamples &units, std::string &error) {
+    const std::set<voicebuild::ShortPlay> none;
     std::vector<std::vector<uint8_t>> made(names.size());
     std::vector<std::string> errors(names.size());
     std::atomic<size_t> next = 0;
     const auto worker = [&] {
         for (size_t i = next++; i < names.size(); i = next++) {
-            makeUnit(names[i], unitSounds[i], wavPaths[i], made[i], errors[i]);
+            const auto plays = shortPlays.find(names[i]);
+            makeUnit(names[i], unitSounds[i], plays == shortPlays.end() ? none : plays->second,
+                     wavPaths[i], made[i], errors[i]);
         }
     };
     {
@@ -328,12 +363,19 @@ int main(int argc, char **argv) {
         return fail(error);
     }
     voicebuild::UnitSamples units;
-    if (!makeUnits(names, sounds, wavPaths, options.espeak.jobs, units, error) ||
+    const auto shortPlays = voicebuild::shortPlays(phonemeStrings);
+    if (!makeUnits(names, sounds, shortPlays, wavPaths, options.espeak.jobs, units, error) ||
         !voicebuild::writeVoice(options.outStem, units, error)) {
         return fail(error);
     }
     std::ostringstream report;
-    report << "voice " << options.outStem << ": " << units.size() << " units\n";
+    size_t quietPoints = 0;
+    for (const auto &[name, plays] : shortPlays) {
+        quietPoints += static_cast<size_t>(
+            std::count_if(plays.begin(), plays.end(), [](const auto &p) { return p.whole; }));
+    }
+    report << "voice " << options.outStem << ": " << units.size() << " units, " << quietPoints
+           << " points where a unit played short meets the next made quiet\n";
     for (size_t i = 0; i < files.size(); ++i) {
         reportFile(reported[i], files[i], inventory.units, report);
     }
