@@ -90,9 +90,13 @@ std::map<std::string, std::set<ShortPlay>> shortPlays(const std::vector<std::str
     return plays;
 }
 
-size_t shortPlayEnd(size_t length, const ShortPlay &play) {
+std::optional<size_t> shortPlayEnd(size_t length, const ShortPlay &play, size_t unitCut) {
+    if (!play.whole && length <= unitCut) {
+        return std::nullopt;
+    }
+    const size_t kept = play.whole ? length : length - unitCut;
     // As the synthesizer scales a length: truncated towards zero.
-    return static_cast<size_t>(static_cast<double>(length) * play.share);
+    return static_cast<size_t>(static_cast<double>(kept) * play.share);
 }
 
 Resolution resolve(const std::string &name, const std::set<std::string> &voice) {

@@ -11,6 +11,7 @@
 
 #include <compare>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -56,7 +57,9 @@ struct ShortPlay {
 // begins: the voice builder keeps those points quiet.
 std::map<std::string, std::set<ShortPlay>> shortPlays(const std::vector<std::string> &phonemes);
 
-// The sample where a unit of `length` samples played as `play` stops.
-size_t shortPlayEnd(size_t length, const ShortPlay &play);
+// The sample where a unit of `length` samples played as `play` stops, when
+// unstressed units are shortened by `unitCut` samples (CORTEFON); nothing
+// when the shortening leaves none.
+std::optional<size_t> shortPlayEnd(size_t length, const ShortPlay &play, size_t unitCut);
 
 } // namespace voicebuild

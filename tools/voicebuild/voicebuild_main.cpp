@@ -3,14 +3,17 @@
 //
 //   voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P --jobs N
 //              --cache DIR --out STEM [--phonemes FILE]... [--measure FILE]...
-//              [--report FILE]
+//              [--unit-cut SAMPLES] [--report FILE]
 //
 // The units are those of every syllable shape of the unit alphabet and of
 // the phoneme strings in the --phonemes files (one per line, optionally
 // "word<TAB>phonemes"), with every unit the synthesizer falls back to when
 // one is missing. Each unit is spoken by espeak-ng at a flat pitch, trimmed
 // to its audible part, levelled, faded at both ends and converted to
-// 8-bit 11025 Hz. The report says, for each --phonemes and --measure file
+// 8-bit 11025 Hz. Where the synthesizer stops a unit short (a share of its
+// length, after the --unit-cut shortening of unstressed units at the speed
+// the game speaks at) the unit dips to silence, so the next unit joins
+// without a click. The report says, for each --phonemes and --measure file
 // (the latter only measured, not added to the voice), how many lookups the
 // voice answers and why the others fall back.
 #include "tools/loudness/leveller.h"
@@ -63,6 +66,7 @@ struct Options {
     std::string cacheDir;
     std::string outStem;
     std::string reportPath;
+    unsigned unitCut = 0; // CORTEFON of the speed the game speaks at
     std::vector<std::string> phonemeFiles;
     std::vector<std::string> measureFiles;
 };
@@ -91,6 +95,8 @@ bool parseOptions(int argc, char **argv, Options &options) {
             options.cacheDir = value;
         } else if (key == "--out") {
             options.outStem = value;
+        } else if (key == "--unit-cut") {
+            ok = parseNumber(value, options.unitCut);
         } else if (key == "--report") {
             options.reportPath = value;
         } else if (key == "--phonemes") {
@@ -183,10 +189,11 @@ void quietAt(std::span<float> samples, size_t point, size_t fade) {
 }
 
 // One unit at the voice's rate, 8-bit, at its level (kVowelLufs,
-// kConsonantPeakDb), quiet where the synthesizer plays it short (`plays`).
+// kConsonantPeakDb), quiet where the synthesizer plays it short (`plays`,
+// an unstressed unit shortened by `unitCut`).
 bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
-              const std::set<voicebuild::ShortPlay> &plays, const std::string &wavPath,
-              std::vector<uint8_t> &unit, std::string &error) {
+              const std::set<voicebuild::ShortPlay> &plays, size_t unitCut,
+              const std::string &wavPath, std::vector<uint8_t> &unit, std::string &error) {
     std::vector<uint8_t> image;
     if (!wavkit::readFileBytes(wavPath, image, error)) {
         return false;
@@ -213,11 +220,8 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
     }
     wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
     for (const auto &play : plays) {
-        // Shortened unstressed units are cut from their end first, where
-        // they die away already (kDecayMs).
-        if (play.whole) {
-            quietAt(samples, voicebuild::shortPlayEnd(samples.size(), play),
-                    msToSamples(kShortPlayFadeMs, voicebuild::kVoiceRate));
+        if (const auto end = voicebuild::shortPlayEnd(samples.size(), play, unitCut)) {
+            quietAt(samples, *end, msToSamples(kShortPlayFadeMs, voicebuild::kVoiceRate));
         }
     }
     const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
@@ -229,7 +233,7 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
 bool makeUnits(const std::vector<std::string> &names,
                const std::vector<voicebuild::UnitSound> &unitSounds,
                const std::map<std::string, std::set<voicebuild::ShortPlay>> &shortPlays,
-               const std::vector<std::string> &wavPaths, unsigned jobs,
+               size_t unitCut, const std::vector<std::string> &wavPaths, unsigned jobs,
                voicebuild::UnitSamples &units, std::string &error) {
     const std::set<voicebuild::ShortPlay> none;
     std::vector<std::vector<uint8_t>> made(names.size());
@@ -239,7 +243,7 @@ bool makeUnits(const std::vector<std::string> &names,
         for (size_t i = next++; i < names.size(); i = next++) {
             const auto plays = shortPlays.find(names[i]);
             makeUnit(names[i], unitSounds[i], plays == shortPlays.end() ? none : plays->second,
-                     wavPaths[i], made[i], errors[i]);
+                     unitCut, wavPaths[i], made[i], errors[i]);
         }
     };
     {
@@ -327,7 +331,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr,
                      "usage: voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P "
                      "--jobs N --cache DIR --out STEM [--phonemes FILE]... [--measure FILE]... "
-                     "[--report FILE]\n");
+                     "[--unit-cut SAMPLES] [--report FILE]\n");
         return 2;
     }
     std::string error;
@@ -364,15 +368,15 @@ int main(int argc, char **argv) {
     }
     voicebuild::UnitSamples units;
     const auto shortPlays = voicebuild::shortPlays(phonemeStrings);
-    if (!makeUnits(names, sounds, shortPlays, wavPaths, options.espeak.jobs, units, error) ||
+    if (!makeUnits(names, sounds, shortPlays, options.unitCut, wavPaths, options.espeak.jobs, units,
+                   error) ||
         !voicebuild::writeVoice(options.outStem, units, error)) {
         return fail(error);
     }
     std::ostringstream report;
     size_t quietPoints = 0;
     for (const auto &[name, plays] : shortPlays) {
-        quietPoints += static_cast<size_t>(
-            std::count_if(plays.begin(), plays.end(), [](const auto &p) { return p.whole; }));
+        quietPoints += plays.size();
     }
     report << "voice " << options.outStem << ": " << units.size() << " units, " << quietPoints
            << " points where a unit played short meets the next made quiet\n";
