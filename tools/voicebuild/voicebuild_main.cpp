@@ -48,7 +48,7 @@ constexpr float kSilentUnitDb = -60.0f;
 // recordings' as the consonants and gaps between them lower a word's;
 // consonants alone keep a peak level well below the vowels', as a consonant
 // sounds beside its vowel (a burst and a hiss of one loudness would not).
-constexpr double kVowelLufs = loudness::kSpeechLufs + 0.1;
+constexpr double kVowelLufs = loudness::kSpeechLufs + 0.4;
 constexpr float kConsonantPeakDb = -14.0f;
 constexpr uint32_t kMarginMs = 2;
 constexpr uint32_t kFadeMs = 4;
