@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   espeak-ng libespeak-ng-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng
-  zlib1g-dev
+  zlib1g-dev libebur128-dev
   desktop-file-utils
   "$@"
 )

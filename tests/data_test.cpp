@@ -4,6 +4,7 @@
 #include "console/bmp_decoder.h"
 #include "game/word_list.h"
 #include "platform/cp1252.h"
+#include "tools/loudness/loudness.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 
@@ -112,9 +113,17 @@ double seconds(const wavkit::Sound &sound) {
     return static_cast<double>(sound.samples.size()) / sound.rate;
 }
 
-// Heard as a clean recording: at the common level, never clipped, starting
-// and ending promptly, without a long hole in the middle.
-testing::AssertionResult soundsRight(const fs::path &path, const wavkit::Sound &sound) {
+struct LevelRange {
+    double low, high; // LUFS
+};
+constexpr LevelRange kSpeech{loudness::kSpeechLufs - 1.5, loudness::kSpeechLufs + 1.5};
+constexpr LevelRange kEffect{loudness::kEffectBandLow, loudness::kEffectBandHigh};
+
+// Heard as a clean recording: at its level, under the true-peak ceiling,
+// never clipped, starting and ending promptly, without a long hole in the
+// middle.
+testing::AssertionResult soundsRight(const fs::path &path, const wavkit::Sound &sound,
+                                     LevelRange range = kSpeech) {
     const std::span<const float> samples = sound.samples;
     const float peak = wavkit::peakLevel(samples);
     const float audible = peak * wavkit::dbToLinear(-40.0f);
@@ -128,8 +137,14 @@ testing::AssertionResult soundsRight(const fs::path &path, const wavkit::Sound &
     const auto trailing = std::find_if(samples.rbegin(), samples.rend(),
                                        [audible](float s) { return std::abs(s) >= audible; });
     testing::AssertionResult failure = testing::AssertionFailure() << path << ": ";
-    if (std::abs(peak - wavkit::dbToLinear(wavkit::kRecordingPeakDb)) > 0.02f) {
-        return failure << "peak " << peak << " is not at the common level";
+    const auto level = loudness::loudnessOf(samples, sound.rate);
+    if (!level || *level < range.low || *level > range.high) {
+        return failure << "loudness " << level.value_or(-999.0) << " LUFS is outside " << range.low
+                       << ".." << range.high;
+    }
+    if (const double truePeak = loudness::truePeakDb(samples, sound.rate);
+        truePeak > loudness::kTruePeakCeilingDb) {
+        return failure << "true peak " << truePeak << " dBTP passes the ceiling";
     }
     if (clipped > 0) {
         return failure << clipped << " clipped samples";
@@ -164,7 +179,7 @@ TEST(DataMessages, SoundEffectsHaveTheirLengths) {
         const auto path = kSoundDir / (std::string(effect.key) + ".wav");
         Recording recording;
         ASSERT_TRUE(readCanonical(path, 22050, 16, recording));
-        EXPECT_TRUE(soundsRight(path, recording.sound));
+        EXPECT_TRUE(soundsRight(path, recording.sound, kEffect));
         EXPECT_GE(seconds(recording.sound), effect.shortest) << path;
         EXPECT_LE(seconds(recording.sound), effect.longest) << path;
     }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -182,6 +183,67 @@ TEST_F(VoiceTest, AnswersEveryUnitOfTheGamesWords) {
     }
     translator::freeRules();
     EXPECT_GE(lookups, 2 * words.size());
+}
+
+// The shortening of unstressed units at the speed the game speaks at, from
+// the installed configuration.
+size_t gameUnitCut() {
+    std::ifstream in(fs::path(ZEB_TEST_DATA_ROOT) / "windows" / "ZEBUNA.INI", std::ios::binary);
+    const std::string key = "CORTEFON3=";
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(key)) {
+            return std::stoul(line.substr(key.size()));
+        }
+    }
+    return 0;
+}
+
+// Where the synthesizer stops a unit short (the first part of a diphthong,
+// as in banheiro and desenhei, or a syllable before its plural s) the next
+// unit starts from silence: the shortened unit must end in silence too, or
+// the step between them clicks. Checked for every such join of the game's
+// words at the game's speed.
+TEST_F(VoiceTest, UnitsPlayedShortEndQuietWhereTheNextBegins) {
+    namespace translator = diphone::translator;
+    ASSERT_TRUE(translator::loadRules((kDiphoneDir / "regras.rgr").string()));
+    ASSERT_TRUE(translator::loadExceptions((kDiphoneDir / "portug.exc").string()));
+    std::vector<std::string> phonemes;
+    for (const auto &word : readWordList()) {
+        phonemes.push_back(translator::translateText(word));
+    }
+    for (const char *word : {"banheiro", "desenhei", "casas", "pais"}) {
+        phonemes.push_back(translator::translateText(word));
+    }
+    translator::freeRules();
+    std::map<std::string, Record> byName;
+    for (const auto &record : records) {
+        byName[record.name] = record;
+    }
+    constexpr int kQuietSwing = 2; // rounding to 8 bits
+    constexpr size_t kQuietSamples = 4;
+    const size_t unitCut = gameUnitCut();
+    EXPECT_GT(unitCut, 0u) << "no CORTEFON3 in the installed ZEBUNA.INI";
+    size_t joins = 0;
+    for (const auto &[name, plays] : voicebuild::shortPlays(phonemes)) {
+        const auto found = byName.find(name);
+        if (found == byName.end()) {
+            continue; // a fallback, reported by AnswersEveryUnitOfTheGamesWords
+        }
+        const Record &record = found->second;
+        for (const auto &play : plays) {
+            const auto end = voicebuild::shortPlayEnd(record.length, play, unitCut);
+            if (!end || *end < kQuietSamples) {
+                continue; // nothing of the unit is played
+            }
+            ++joins;
+            for (size_t i = *end - kQuietSamples; i < *end; ++i) {
+                const int value = samples[static_cast<size_t>(record.offset) + i];
+                EXPECT_LE(std::abs(value - 128), kQuietSwing)
+                    << name << " played at " << play.share << " stops on " << value;
+            }
+        }
+    }
+    EXPECT_GE(joins, 10u);
 }
 
 using Names = std::vector<std::string>;

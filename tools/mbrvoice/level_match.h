@@ -5,6 +5,7 @@
 
 #include "tools/mbrvoice/unit_cutter.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace mbrvoice {
@@ -15,9 +16,19 @@ struct PairUnit {
     Unit unit;
 };
 
-void matchLevels(std::vector<PairUnit> &units, size_t phonemeCount);
+// The phonemes flagged in oneLevel (one flag per phoneme) have their
+// references moved so that they are heard equally loud (the median of their
+// loudness at `rate`): the vowels, so that a word of closed vowels sounds as
+// loud as one of open vowels.
+void matchLevels(std::vector<PairUnit> &units, const std::vector<bool> &oneLevel, uint32_t rate);
 
-// Scales every unit by one factor so that the loudest sample reaches `peak`.
-void normalisePeak(std::vector<PairUnit> &units, float peak);
+// The loudness of every unit heard one after the other, in LUFS (gated, so
+// the pauses and closures count for nothing).
+double unitsLoudness(const std::vector<PairUnit> &units, uint32_t rate);
+
+// Scales every unit by one factor so that unitsLoudness becomes `lufs`, then
+// lowers, unit by unit, the few peaks that would pass `peak` (linear): the
+// grains of a raised pitch overlap, and their sum must stay below full scale.
+void levelUnits(std::vector<PairUnit> &units, uint32_t rate, double lufs, float peak);
 
 } // namespace mbrvoice

@@ -1,11 +1,13 @@
 // mbrvoice: builds the built-in engine's diphone voice. Every ordered pair
 // of the phoneme set is spoken by espeak-ng inside a nonsense word at a flat
 // pitch, cut at the middles of its two phonemes, given pitch marks, evened
-// out in loudness, and written as one voice database beside the list of its
+// out in loudness (the vowels heard equally loud), brought to the level of
+// the recordings, and written as one voice database beside the list of its
 // diphones (Windows-1252 text, CR LF).
 //
 //   mbrvoice --out FILE --list FILE [--voice pt-br] [--speed WPM] [--pitch 0..99]
 #include "mbrsynth/voice_db.h"
+#include "tools/loudness/loudness.h"
 #include "tools/mbrvoice/espeak_speaker.h"
 #include "tools/mbrvoice/level_match.h"
 #include "tools/mbrvoice/logatomes.h"
@@ -29,7 +31,14 @@ using namespace mbrvoice;
 constexpr uint32_t kRate = 16000;
 constexpr size_t kPauseSamples = kRate * 60 / 1000; // the pause-to-pause unit
 constexpr size_t kFadeSamples = kRate * 15 / 1000;
-constexpr float kPeak = 0.5f; // headroom for grains that overlap when the pitch rises
+// Headroom for grains that overlap when the pitch rises: no unit's sample
+// passes this. The few louder peaks of the vowels are lowered by a slow
+// limiter, which also brings loud and soft words closer together.
+constexpr float kPeak = 0.45f;
+// The engine's words come out a little quieter than the units they are
+// made of (their pauses, closures and unstressed vowels weigh in), so the
+// units sit that much above the level of the recordings.
+constexpr double kUnitsLufs = loudness::kSpeechLufs + 0.5;
 
 struct Options {
     std::string voice = "pt-br";
@@ -187,14 +196,17 @@ int main(int argc, char **argv) {
     const Resampler resampler(static_cast<uint32_t>(speaker.sampleRate()), kRate);
     const CutSettings cut{static_cast<uint32_t>(speaker.sampleRate()), kRate, kRate / 110,
                           &resampler};
-    const size_t count = phoneSet().size();
     std::vector<PairUnit> units;
     size_t derived = 0;
     if (!buildAll(speaker, cut, units, derived)) {
         return 1;
     }
-    matchLevels(units, count);
-    normalisePeak(units, kPeak);
+    std::vector<bool> vowels;
+    for (const auto &phone : phoneSet()) {
+        vowels.push_back(phone.kind == PhoneClass::Vowel);
+    }
+    matchLevels(units, vowels, kRate);
+    levelUnits(units, kRate, kUnitsLufs, kPeak);
     const std::string info = "zbr1: Brazilian Portuguese diphones cut from logatomes spoken by "
                              "espeak-ng " +
                              speaker.version() + " (" + options.voice + ")";
@@ -206,9 +218,9 @@ int main(int argc, char **argv) {
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("mbrvoice: %zu diphones (%zu made from other units), %.1f s of sound, "
-                "pitch %u Hz, built in %.1f s\n",
+    std::printf("mbrvoice: %zu diphones (%zu made from other units), %.1f s of sound at "
+                "%.1f LUFS, pitch %u Hz, built in %.1f s\n",
                 voice.diphones.size(), derived, static_cast<double>(voice.samples.size()) / kRate,
-                voice.defaultPitch, seconds);
+                unitsLoudness(units, kRate), voice.defaultPitch, seconds);
     return 0;
 }

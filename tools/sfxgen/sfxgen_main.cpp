@@ -2,10 +2,12 @@
 //
 //   sfxgen plim|tchen|requiem OUTPUT.wav
 //
-// The effect is normalised to the same peak level as the spoken recordings
-// and written as 16-bit mono 22050 Hz PCM.
+// The effect is brought to its loudness a little below the spoken
+// recordings' (under the same true-peak ceiling) and written as 16-bit mono
+// 22050 Hz PCM.
+#include "tools/loudness/leveller.h"
+#include "tools/loudness/loudness.h"
 #include "tools/sfxgen/sfx_synth.h"
-#include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 
 #include <cstdio>
@@ -30,7 +32,11 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "sfxgen: unknown effect '%s'\n", argv[1]);
         return 2;
     }
-    wavkit::normalisePeak(sound.samples, wavkit::dbToLinear(wavkit::kRecordingPeakDb));
+    if (!loudness::levelTo(sound.samples, kRate, loudness::kEffectLufs, loudness::kTruePeakAimDb)
+             .ok) {
+        std::fprintf(stderr, "sfxgen: the effect '%s' came out silent\n", argv[1]);
+        return 1;
+    }
     std::string error;
     if (!wavkit::writeFileAtomically(argv[2], wavkit::encodeWav(sound, kBits), error)) {
         std::fprintf(stderr, "sfxgen: %s\n", error.c_str());

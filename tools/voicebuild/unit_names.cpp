@@ -65,6 +65,40 @@ std::vector<std::string> fallbackNames(const std::string &fullName) {
     return names;
 }
 
+std::map<std::string, std::set<ShortPlay>> shortPlays(const std::vector<std::string> &phonemes) {
+    std::map<std::string, std::set<ShortPlay>> plays;
+    const auto collect = [&plays](std::string_view unit, double share) {
+        if (share >= 1.0) {
+            return;
+        }
+        units::unitNames(unit, [&plays, share](const std::string &name, bool stressed) {
+            const std::string upper = upperAscii(name.substr(0, units::NameCapacity));
+            if (upper[0] != '_') {
+                plays[upper].insert({share, stressed || upper.size() <= 2});
+            }
+        });
+    };
+    for (const auto &text : phonemes) {
+        units::GroupReader reader(text);
+        while (!reader.atEnd()) {
+            bool opensWord = false;
+            const std::string group = reader.next(opensWord);
+            if (!units::isPauseGroup(group))
+                units::splitGroup(group, 1.0, collect);
+        }
+    }
+    return plays;
+}
+
+std::optional<size_t> shortPlayEnd(size_t length, const ShortPlay &play, size_t unitCut) {
+    if (!play.whole && length <= unitCut) {
+        return std::nullopt;
+    }
+    const size_t kept = play.whole ? length : length - unitCut;
+    // As the synthesizer scales a length: truncated towards zero.
+    return static_cast<size_t>(static_cast<double>(kept) * play.share);
+}
+
 Resolution resolve(const std::string &name, const std::set<std::string> &voice) {
     Resolution result;
     resolveInto(name, voice, result);

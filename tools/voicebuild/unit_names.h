@@ -9,6 +9,9 @@
 // part of the voice and are skipped.
 #pragma once
 
+#include <compare>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,5 +41,25 @@ struct Resolution {
 Resolution resolve(const std::string &name, const std::set<std::string> &voice);
 
 std::string upperAscii(std::string text);
+
+// A unit the synthesizer stops short of its end: it plays `share` of the
+// recording's length, taken of the whole recording when `whole` (a stressed
+// unit, or a name of two characters, which is never shortened) and else of
+// what the shortening of unstressed units leaves.
+struct ShortPlay {
+    double share = 1.0;
+    bool whole = true;
+    auto operator<=>(const ShortPlay &) const = default;
+};
+// Every found-first name (upper case) of the phoneme strings that some group
+// plays short, with the ways it does (a diphthong's first part at 0.6, a
+// syllable before its plural s at 0.7). Where such a unit ends the next one
+// begins: the voice builder keeps those points quiet.
+std::map<std::string, std::set<ShortPlay>> shortPlays(const std::vector<std::string> &phonemes);
+
+// The sample where a unit of `length` samples played as `play` stops, when
+// unstressed units are shortened by `unitCut` samples (CORTEFON); nothing
+// when the shortening leaves none.
+std::optional<size_t> shortPlayEnd(size_t length, const ShortPlay &play, size_t unitCut);
 
 } // namespace voicebuild

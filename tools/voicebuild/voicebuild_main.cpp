@@ -3,16 +3,21 @@
 //
 //   voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P --jobs N
 //              --cache DIR --out STEM [--phonemes FILE]... [--measure FILE]...
-//              [--report FILE]
+//              [--unit-cut SAMPLES] [--report FILE]
 //
 // The units are those of every syllable shape of the unit alphabet and of
 // the phoneme strings in the --phonemes files (one per line, optionally
 // "word<TAB>phonemes"), with every unit the synthesizer falls back to when
 // one is missing. Each unit is spoken by espeak-ng at a flat pitch, trimmed
-// to its audible part, level-matched, faded at both ends and converted to
-// 8-bit 11025 Hz. The report says, for each --phonemes and --measure file
+// to its audible part, levelled, faded at both ends and converted to
+// 8-bit 11025 Hz. Where the synthesizer stops a unit short (a share of its
+// length, after the --unit-cut shortening of unstressed units at the speed
+// the game speaks at) the unit dips to silence, so the next unit joins
+// without a click. The report says, for each --phonemes and --measure file
 // (the latter only measured, not added to the voice), how many lookups the
 // voice answers and why the others fall back.
+#include "tools/loudness/leveller.h"
+#include "tools/loudness/loudness.h"
 #include "tools/voicebuild/espeak_runs.h"
 #include "tools/voicebuild/inventory.h"
 #include "tools/voicebuild/unit_names.h"
@@ -24,9 +29,12 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <numbers>
+#include <set>
 #include <span>
 #include <sstream>
 #include <string_view>
@@ -36,7 +44,11 @@ namespace {
 
 constexpr float kAudibleDb = -30.0f; // relative to a unit's peak
 constexpr float kSilentUnitDb = -60.0f;
-constexpr float kVowelPeakDb = -3.0f;
+// Units with a vowel are brought to one loudness, a little above the
+// recordings' as the consonants and gaps between them lower a word's;
+// consonants alone keep a peak level well below the vowels', as a consonant
+// sounds beside its vowel (a burst and a hiss of one loudness would not).
+constexpr double kVowelLufs = loudness::kSpeechLufs + 0.4;
 constexpr float kConsonantPeakDb = -14.0f;
 constexpr uint32_t kMarginMs = 2;
 constexpr uint32_t kFadeMs = 4;
@@ -44,12 +56,17 @@ constexpr uint32_t kFadeMs = 4;
 // dies away over its last milliseconds is cut where it is already quiet, so
 // the cut does not click.
 constexpr uint32_t kDecayMs = 60;
+// Where the synthesizer stops a unit short (a diphthong's first part, the
+// syllable before a plural s), the unit fades out over this much before the
+// point and back in after it, so the next unit starts without a click.
+constexpr uint32_t kShortPlayFadeMs = 3;
 
 struct Options {
     voicebuild::EspeakSettings espeak;
     std::string cacheDir;
     std::string outStem;
     std::string reportPath;
+    unsigned unitCut = 0; // CORTEFON of the speed the game speaks at
     std::vector<std::string> phonemeFiles;
     std::vector<std::string> measureFiles;
 };
@@ -78,6 +95,8 @@ bool parseOptions(int argc, char **argv, Options &options) {
             options.cacheDir = value;
         } else if (key == "--out") {
             options.outStem = value;
+        } else if (key == "--unit-cut") {
+            ok = parseNumber(value, options.unitCut);
         } else if (key == "--report") {
             options.reportPath = value;
         } else if (key == "--phonemes") {
@@ -154,10 +173,26 @@ void dieAway(std::span<float> samples, size_t decaySamples) {
     }
 }
 
-// One unit at the voice's rate, 8-bit. Units with a vowel are brought to one
-// peak level, consonants alone to a lower one, as a consonant sounds beside
-// its vowel.
+// A raised-cosine dip to silence at `point`: down over `fade` samples
+// before it, up again over `fade` after it.
+void quietAt(std::span<float> samples, size_t point, size_t fade) {
+    for (size_t i = 0; i < fade; ++i) {
+        const double phase = (static_cast<double>(i) + 0.5) / static_cast<double>(fade);
+        const auto gain = static_cast<float>(0.5 - 0.5 * std::cos(std::numbers::pi * phase));
+        if (i < point && point - 1 - i < samples.size()) {
+            samples[point - 1 - i] *= gain;
+        }
+        if (point + i < samples.size()) {
+            samples[point + i] *= gain;
+        }
+    }
+}
+
+// One unit at the voice's rate, 8-bit, at its level (kVowelLufs,
+// kConsonantPeakDb), quiet where the synthesizer plays it short (`plays`,
+// an unstressed unit shortened by `unitCut`).
 bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
+              const std::set<voicebuild::ShortPlay> &plays, size_t unitCut,
               const std::string &wavPath, std::vector<uint8_t> &unit, std::string &error) {
     std::vector<uint8_t> image;
     if (!wavkit::readFileBytes(wavPath, image, error)) {
@@ -178,9 +213,17 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
         return false;
     }
     dieAway(samples, msToSamples(kDecayMs, voicebuild::kVoiceRate));
-    wavkit::normalisePeak(samples,
-                          wavkit::dbToLinear(hasVowel(name) ? kVowelPeakDb : kConsonantPeakDb));
+    if (hasVowel(name)) {
+        loudness::levelTo(samples, voicebuild::kVoiceRate, kVowelLufs, loudness::kTruePeakAimDb);
+    } else {
+        wavkit::normalisePeak(samples, wavkit::dbToLinear(kConsonantPeakDb));
+    }
     wavkit::fadeEdges(samples, msToSamples(kFadeMs, voicebuild::kVoiceRate));
+    for (const auto &play : plays) {
+        if (const auto end = voicebuild::shortPlayEnd(samples.size(), play, unitCut)) {
+            quietAt(samples, *end, msToSamples(kShortPlayFadeMs, voicebuild::kVoiceRate));
+        }
+    }
     const auto encoded = wavkit::encodeWav({voicebuild::kVoiceRate, samples}, 8);
     unit.assign(encoded.begin() + wav::HeaderSize, encoded.end());
     return true;
@@ -189,14 +232,18 @@ bool makeUnit(const std::string &name, const voicebuild::UnitSound &unitSound,
 // Makes every unit, jobs at a time.
 bool makeUnits(const std::vector<std::string> &names,
                const std::vector<voicebuild::UnitSound> &unitSounds,
-               const std::vector<std::string> &wavPaths, unsigned jobs,
+               const std::map<std::string, std::set<voicebuild::ShortPlay>> &shortPlays,
+               size_t unitCut, const std::vector<std::string> &wavPaths, unsigned jobs,
                voicebuild::UnitSamples &units, std::string &error) {
+    const std::set<voicebuild::ShortPlay> none;
     std::vector<std::vector<uint8_t>> made(names.size());
     std::vector<std::string> errors(names.size());
     std::atomic<size_t> next = 0;
     const auto worker = [&] {
         for (size_t i = next++; i < names.size(); i = next++) {
-            makeUnit(names[i], unitSounds[i], wavPaths[i], made[i], errors[i]);
+            const auto plays = shortPlays.find(names[i]);
+            makeUnit(names[i], unitSounds[i], plays == shortPlays.end() ? none : plays->second,
+                     unitCut, wavPaths[i], made[i], errors[i]);
         }
     };
     {
@@ -284,7 +331,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr,
                      "usage: voicebuild --espeak PROGRAM --voice VOICE --speed WPM --pitch P "
                      "--jobs N --cache DIR --out STEM [--phonemes FILE]... [--measure FILE]... "
-                     "[--report FILE]\n");
+                     "[--unit-cut SAMPLES] [--report FILE]\n");
         return 2;
     }
     std::string error;
@@ -320,12 +367,19 @@ int main(int argc, char **argv) {
         return fail(error);
     }
     voicebuild::UnitSamples units;
-    if (!makeUnits(names, sounds, wavPaths, options.espeak.jobs, units, error) ||
+    const auto shortPlays = voicebuild::shortPlays(phonemeStrings);
+    if (!makeUnits(names, sounds, shortPlays, options.unitCut, wavPaths, options.espeak.jobs, units,
+                   error) ||
         !voicebuild::writeVoice(options.outStem, units, error)) {
         return fail(error);
     }
     std::ostringstream report;
-    report << "voice " << options.outStem << ": " << units.size() << " units\n";
+    size_t quietPoints = 0;
+    for (const auto &[name, plays] : shortPlays) {
+        quietPoints += plays.size();
+    }
+    report << "voice " << options.outStem << ": " << units.size() << " units, " << quietPoints
+           << " points where a unit played short meets the next made quiet\n";
     for (size_t i = 0; i < files.size(); ++i) {
         reportFile(reported[i], files[i], inventory.units, report);
     }

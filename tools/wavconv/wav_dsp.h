@@ -9,9 +9,6 @@
 
 namespace wavkit {
 
-// Peak level of every recording and effect, so that all play equally loud.
-inline constexpr float kRecordingPeakDb = -1.0f;
-
 float dbToLinear(float decibels);
 float peakLevel(std::span<const float> samples);
 

@@ -4,10 +4,12 @@
 //   wavconv --rate RATE --bits 8|16 INPUT.wav OUTPUT.wav
 //
 // The sound is trimmed to its audible part (plus a short quiet margin),
-// converted to RATE, normalised to a common peak level so that every
-// recording sounds equally loud, faded at the edges and written as mono PCM
-// with a canonical 44-byte header. A missing, damaged or silent input is an
-// error: the build must stop rather than ship a mute recording.
+// converted to RATE, faded at the edges, brought to the speech loudness every
+// recording shares (under the true-peak ceiling) so that all sound equally
+// loud, and written as mono PCM with a canonical 44-byte header. A missing, damaged or silent input
+// is an error: the build must stop rather than ship a mute recording.
+#include "tools/loudness/leveller.h"
+#include "tools/loudness/loudness.h"
 #include "tools/wavconv/wav_dsp.h"
 #include "tools/wavconv/wav_io.h"
 
@@ -99,8 +101,12 @@ int main(int argc, char **argv) {
         wavkit::trimSilence(sound->samples, inputPeak * wavkit::dbToLinear(kAudibleDb),
                             msToSamples(kMarginMs, sound->rate));
     result.samples = wavkit::resample(trimmed, sound->rate, options.rate);
-    wavkit::normalisePeak(result.samples, wavkit::dbToLinear(wavkit::kRecordingPeakDb));
     wavkit::fadeEdges(result.samples, msToSamples(kFadeMs, options.rate));
+    if (!loudness::levelTo(result.samples, options.rate, loudness::kSpeechLufs,
+                           loudness::kTruePeakAimDb)
+             .ok) {
+        return fail(options.input + ": no loudness to measure after conversion");
+    }
     if (!wavkit::writeFileAtomically(options.output, wavkit::encodeWav(result, options.bits),
                                      error)) {
         return fail(error);
