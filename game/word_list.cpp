@@ -341,7 +341,9 @@ void reportWords(ByteReader &bytes, bool utf8, WordListFormat format,
         ++number;
         if (result == LineResult::Bad) {
             report(number, "character code " + std::to_string(line.badCharacter) +
-                               " is not allowed in a word: the game stops here");
+                               (format == WordListFormat::Classic
+                                    ? " is not a letter A..Z: the game stops here"
+                                    : " is not allowed in a word: the game stops here"));
             return;
         }
         if (result == LineResult::Skipped || result == LineResult::Category)

@@ -26,6 +26,7 @@ namespace fs = std::filesystem;
 constexpr char CommentMark = ';';
 constexpr char OutputSeparator = '&';
 constexpr char DiaeresisMark = '\250';
+constexpr char StressMark = '>'; // an output's own stress, before a phoneme
 constexpr size_t MaxVoiceBytes = size_t{1} << 30;
 constexpr const char *ProsodyHeaders[] = {"[DURA\307\303O]", "[CHAVES]", "[PROS\323DIA]"};
 
@@ -64,7 +65,7 @@ std::vector<std::string> outputPhonemes(const std::string &output) {
             if (!name.empty())
                 names.push_back(name);
             name.clear();
-        } else if (c != DiaeresisMark) {
+        } else if (c != DiaeresisMark && c != StressMark) {
             name += c;
         }
     }
@@ -131,10 +132,12 @@ void checkExceptions(const std::string &path, Findings &findings) {
     exception_table::readEntries(
         path, quelo::nrlExceptionDialect(),
         [&](size_t line, const std::string &key, const std::string &) {
-            if (!key.empty() && !std::all_of(key.begin(), key.end(), quelo::isLetter))
+            // A word written with a hyphen (e-mail) is looked up whole.
+            const auto inWord = [](char c) { return quelo::isLetter(c) || c == '-'; };
+            if (!key.empty() && !std::all_of(key.begin(), key.end(), inWord))
                 findings.add(path, line,
                              data_report::quoted(key) +
-                                 " is never found: a word holds letters only");
+                                 " is never found: a word holds letters and hyphens only");
         });
 }
 

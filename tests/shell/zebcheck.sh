@@ -140,7 +140,7 @@ cases() {
   fresh_copy; first=$(tr -d '\r' <"$tree/$nrl" | grep -na -m1 '^(A)=' | cut -d: -f1); n=$(append $nrl '(A)=a')
   expect "engine rules, a rule that never applies" "$tree/$nrl:$n: never applies: the rule on line $first, (A) without contexts, always matches first"
   fresh_copy; n=$(append $qexc 'CA SA=CAZA')
-  expect "engine exceptions, a blank in a word" "$tree/$qexc:$n: \"CA SA\" is never found: a word holds letters only"
+  expect "engine exceptions, a blank in a word" "$tree/$qexc:$n: \"CA SA\" is never found: a word holds letters and hyphens only"
   fresh_copy; n=$(append $qexc 'CASINHA')
   expect "engine exceptions, no =" "$tree/$qexc:$n: no \"=\": ignored"
   fresh_copy; n=$(append $abr 'SR.=senhor')
