@@ -60,7 +60,8 @@ printf '%s\r\n' "$long" >"$work/long.pal"
 win_long=parleido
 
 config() { # kind, word list -> file
-  local file=$work/kind$1-$(basename "$2" .pal).ini
+  local file
+  file=$work/kind$1-$(basename "$2" .pal).ini
   printf '[GALDRINO]\r\nARQPALAVRAS=%s\r\n[TRADUTOR]\r\nSAPI=S\r\n[SINTETIZADOR]\r\nDIFONES3=ZEBVOZ\r\n[SERVFALA]\r\nTIPOSAPI=%s\r\nVOZ=1\r\n' \
     "$2" "$1" >"$file"
   echo "$file"
@@ -146,7 +147,11 @@ restart_server
 from=$(($(wc -l <"$log") + 1))
 started=$(now_ms)
 play frozen 5 "$work/long.pal" "${win_long}s${win_long}s${win_long}n"
-wait_for_sound "$from" && kill -STOP "$speechd_pid" || fail "the server never sounded the long word"
+if wait_for_sound "$from"; then
+  kill -STOP "$speechd_pid"
+else
+  fail "the server never sounded the long word"
+fi
 wait "$game"
 ended_normally frozen $?
 echo "a game of three words whose server stopped in the first took $(($(now_ms) - started)) ms"
