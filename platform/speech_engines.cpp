@@ -9,6 +9,7 @@
 namespace {
 
 platform::SpeechEngineHost *standIn = nullptr;
+void (*waitPump)() = nullptr;
 
 platform::SpeechEngineHost &active() {
     return standIn ? *standIn : host_speech::engines();
@@ -52,6 +53,19 @@ bool engineNotificationsAwaited() {
 
 bool pumpEngineQueue(uint32_t ms) {
     return active().pumpQueue(ms);
+}
+
+void setEngineWaitPump(void (*pump)()) {
+    waitPump = pump;
+}
+
+void runEngineWaitPump() {
+    if (waitPump)
+        waitPump();
+}
+
+bool engineServerLost() {
+    return active().serverLost();
 }
 
 HResult initializeComThread() {

@@ -214,6 +214,18 @@ bool engineNotificationsAwaited();
 // notifications then come as EngineNotifyMessage.
 bool pumpEngineQueue(uint32_t ms);
 
+// The program's message pump, which a host's engines run while the main
+// thread waits for a slow engine server, so that the window stays alive and
+// a key is taken at once. None until the program sets one.
+void setEngineWaitPump(void (*pump)());
+void runEngineWaitPump();
+
+// True when the engines' server went away (it ended, or stopped answering)
+// and could not be reached again: a text that failed then was lost with it,
+// not refused. Only hosts whose engines live in a server of their own say
+// so; on the others a failure stays a failure.
+bool engineServerLost();
+
 // COM for the calling thread (CoInitialize, CoUninitialize), which the
 // speech façade starts and ends; once each, however often they are called.
 HResult initializeComThread();
@@ -235,6 +247,7 @@ public:
     virtual void serveNotifications() = 0;
     virtual bool notificationsAwaited() = 0;
     virtual bool pumpQueue(uint32_t) { return false; }
+    virtual bool serverLost() { return false; }
     // Hosts without COM have nothing to start.
     virtual HResult initializeComThread() { return SOk; }
     virtual void uninitializeComThread() {}

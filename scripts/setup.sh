@@ -9,7 +9,8 @@ packages=(
   libgtest-dev
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   espeak-ng libespeak-ng-dev
-  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng
+  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins
+  pulseaudio
   zlib1g-dev libebur128-dev
   desktop-file-utils
   "$@"

@@ -53,6 +53,14 @@ protected:
         const auto &all = headless::engineCalls();
         return std::find(all.begin(), all.end(), call) != all.end();
     }
+    static size_t beepsHeard() {
+        const std::string transcript = headless::transcriptText();
+        size_t count = 0;
+        for (size_t at = transcript.find("beep\n"); at != std::string::npos;
+             at = transcript.find("beep\n", at + 1))
+            ++count;
+        return count;
+    }
     static void waitIdle() {
         while (servers::serverBusy(0))
             platform::waitMessage();
@@ -151,6 +159,26 @@ TEST_F(ServersTest, Sapi5FailedSpeakBeepsAndIsNotBusy) {
     EXPECT_EQ(test_support::transcriptLines("beep").size(), 0u); // "beep" has no argument
     EXPECT_NE(headless::transcriptText().find("beep\n"), std::string::npos);
     EXPECT_TRUE(servers::sapi5Stop(servers::Sapi5Class::Standard)); // a failed purge
+}
+
+// A text that fails with a server that went away is handed back, without
+// the SAPI 5 client's beep; any other failure counts as taken.
+TEST_F(ServersTest, AFailedTextIsHandedBackOnlyWhenTheServerIsLost) {
+    for (const int32_t kind : {servers::ServerKindSapi5, servers::ServerKindSapi4}) {
+        for (const bool lost : {false, true}) {
+            SCOPED_TRACE(std::to_string(kind) + (lost ? " lost" : " refused"));
+            ASSERT_TRUE(start(kind, 1));
+            EngineScript failing;
+            failing.speak = failing.textData = platform::EFail;
+            failing.serverLost = lost;
+            headless::scriptSpeechEngines(failing);
+            const size_t beeps = beepsHeard();
+            EXPECT_EQ(servers::serverSpeak("casa"), !lost);
+            EXPECT_FALSE(servers::serverBusy(0));
+            EXPECT_EQ(beepsHeard() > beeps, kind == servers::ServerKindSapi5 && !lost);
+            servers::serverClose();
+        }
+    }
 }
 
 TEST_F(ServersTest, Sapi5BusyPostsTheWakeUpMessage) {

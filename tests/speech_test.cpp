@@ -455,6 +455,23 @@ TEST_F(SpeechServerTest, AKeyWhileTheServerSpeaksCancelsItAndStaysQueued) {
     EXPECT_EQ(console::readKey(), 'k');
 }
 
+// A text lost with its server is read by the native voice instead; a text
+// the server refused is the SAPI 5 client's beep.
+TEST_F(SpeechServerTest, ATextLostWithTheServerIsReadByTheNativeVoice) {
+    for (const bool lost : {false, true}) {
+        SCOPED_TRACE(lost ? "lost" : "refused");
+        startWithServer();
+        headless::EngineScript failing;
+        failing.speak = platform::EFail;
+        failing.serverLost = lost;
+        headless::scriptSpeechEngines(failing);
+        speech::speakText("casa");
+        EXPECT_EQ(test_support::soundsPlayed(), lost ? Names{"image"} : Names{});
+        EXPECT_EQ(headless::transcriptText().find("beep\n") != std::string::npos, !lost);
+        speech::doneSpeech();
+    }
+}
+
 struct StartFailureCase {
     const char *what;
     std::string ini;

@@ -429,6 +429,7 @@ public:
     }
     void serveNotifications() override { serveDue(); }
     bool notificationsAwaited() override { return false; }
+    bool serverLost() override { return engines.script.serverLost; }
     HResult initializeComThread() override { return logged("CoInitialize", SOk); }
     void uninitializeComThread() override { log("CoUninitialize"); }
 };

@@ -31,6 +31,7 @@ struct EngineScript {
                       attributes = platform::SOk, speedSet = platform::SOk,
                       pitchSet = platform::SOk;
     int32_t nextFailsAt = -1; // the call of ITTSEnumA::Next (0-based) that fails
+    bool serverLost = false;  // the host reports its engines' server gone
 
     // A host where no engine class is registered.
     static EngineScript none() {

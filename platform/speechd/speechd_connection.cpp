@@ -4,19 +4,28 @@
 #include "platform/speech_engines.h"
 
 #include <libspeechd.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <utility>
 
 namespace speechd {
 namespace {
 
 constexpr auto WatchInterval = std::chrono::milliseconds(200);
+// How long the server may take to begin or end a text: what other clients
+// (or an earlier connection of this program) queued may sound first, and a
+// text sounds for a while, at the slowest rate some 150 ms a character.
+constexpr auto UnspokenDeadline = std::chrono::seconds(10);
+constexpr auto PerCharacter = std::chrono::milliseconds(500);
 constexpr const char *ClientName = "galdrino";
 
 // Connections by the server's client id, for the notifications, which name
@@ -57,10 +66,52 @@ int languageRank(const std::string &language) {
     return 2;
 }
 
-// Whether a server listens on the address. libspeechd leaks a copy of a
-// socket path it cannot connect to, so a missing server is found here first;
-// addresses other than a local socket are left to libspeechd.
-bool listening(const SPDConnectionAddress &address) {
+using Clock = std::chrono::steady_clock;
+
+// Writes all of `text` to a non-blocking socket before `deadline`.
+bool sendBefore(int socket, const std::string &text, Clock::time_point deadline) {
+    size_t sent = 0;
+    while (sent < text.size()) {
+        const ssize_t n = send(socket, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd out{socket, POLLOUT, 0};
+        if (left.count() <= 0 || poll(&out, 1, static_cast<int>(left.count())) <= 0)
+            return false;
+    }
+    return true;
+}
+
+// Whether one whole reply line arrives on a non-blocking socket before `deadline`.
+bool lineBefore(int socket, Clock::time_point deadline) {
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd in{socket, POLLIN, 0};
+        if (left.count() <= 0 || poll(&in, 1, static_cast<int>(left.count())) <= 0)
+            return false;
+        char buffer[256];
+        const ssize_t n = recv(socket, buffer, sizeof buffer, 0);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
+            return false;
+        if (n > 0 && std::find(buffer, buffer + n, '\n') != buffer + n)
+            return true;
+    }
+}
+
+// Whether a server listens on the address and answers within the deadline.
+// A stopped server still accepts connections (the system does that for
+// it) but never answers; libspeechd would wait for it for ever. And
+// libspeechd leaks a copy of a socket path it cannot connect to, so a
+// missing server is found here first. Addresses other than a local socket
+// are left to libspeechd, within the caller's deadline.
+bool answers(const SPDConnectionAddress &address) {
     if (address.method != SPD_METHOD_UNIX_SOCKET || !address.unix_socket_name)
         return true;
     sockaddr_un target{};
@@ -69,13 +120,28 @@ bool listening(const SPDConnectionAddress &address) {
     if (path.size() >= sizeof target.sun_path)
         return false;
     std::copy(path.begin(), path.end(), target.sun_path);
-    const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (probe < 0)
         return false;
-    const bool connected =
-        connect(probe, reinterpret_cast<const sockaddr *>(&target), sizeof target) == 0;
+    const auto deadline = Clock::now() + ReplyDeadline;
+    const bool answered =
+        connect(probe, reinterpret_cast<const sockaddr *>(&target), sizeof target) == 0 &&
+        sendBefore(probe, "QUIT\r\n", deadline) && lineBefore(probe, deadline);
     close(probe);
-    return connected;
+    return answered;
+}
+
+// Main thread: calls waiting for the server, and whether a take() was put
+// off meanwhile.
+int waitingCalls = 0;
+bool takePutOff = false;
+
+// Tells the user once per run that the server went away.
+void sayLostOnce() {
+    static std::atomic<bool> said{false};
+    if (!said.exchange(true))
+        std::fprintf(stderr, "Speech server lost: it is tried again at the next text, else the "
+                             "program's own voice speaks.\n");
 }
 
 } // namespace
@@ -104,40 +170,45 @@ void notificationCallback(size_t messageId, size_t clientId, SPDNotificationType
 } // namespace
 
 std::unique_ptr<Connection> Connection::open(const std::string &name) {
-    char *error = nullptr;
-    SPDConnectionAddress *address = spd_get_default_address(&error);
-    std::free(error);
-    if (!address || !listening(*address)) {
-        if (address)
-            SPDConnectionAddress__free(address);
-        return nullptr;
-    }
-    error = nullptr;
-    SPDConnection *spd =
-        spd_open2(ClientName, name.c_str(), nullptr, SPD_MODE_THREADED, address, 0, &error);
-    SPDConnectionAddress__free(address);
-    std::free(error);
-    if (!spd)
-        return nullptr;
-    const int clientId = spd_get_client_id(spd);
-    if (clientId <= 0) {
-        spd_close(spd);
-        return nullptr;
-    }
-    std::unique_ptr<Connection> connection(new Connection(spd, static_cast<size_t>(clientId)));
-    spd->callback_begin = spd->callback_end = spd->callback_cancel = notificationCallback;
-    const bool notified = spd_set_notification_on(spd, SPD_BEGIN) == 0 &&
-                          spd_set_notification_on(spd, SPD_END) == 0 &&
-                          spd_set_notification_on(spd, SPD_CANCEL) == 0;
-    return notified ? std::move(connection) : nullptr;
+    std::unique_ptr<Connection> connection(new Connection);
+    return connection->connect(name) ? std::move(connection) : nullptr;
 }
 
-Connection::Connection(SPDConnection *spd, size_t clientId) : spd_(spd), clientId_(clientId) {
+Connection::Connection() = default;
+
+bool Connection::connect(const std::string &name) {
+    char *error = nullptr;
+    std::shared_ptr<SPDConnectionAddress> address(spd_get_default_address(&error),
+                                                  SPDConnectionAddress__free);
+    std::free(error);
+    if (!address || !answers(*address))
+        return false;
+    const auto clientId = call<size_t>([address, name](SPDConnection *&spd) -> size_t {
+        char *failure = nullptr;
+        spd = spd_open2(ClientName, name.c_str(), nullptr, SPD_MODE_THREADED, address.get(), 0,
+                        &failure);
+        std::free(failure);
+        if (!spd)
+            return 0;
+        const int id = spd_get_client_id(spd);
+        spd->callback_begin = spd->callback_end = spd->callback_cancel = notificationCallback;
+        if (id > 0 && spd_set_notification_on(spd, SPD_BEGIN) == 0 &&
+            spd_set_notification_on(spd, SPD_END) == 0 &&
+            spd_set_notification_on(spd, SPD_CANCEL) == 0)
+            return static_cast<size_t>(id);
+        spd_close(spd);
+        spd = nullptr;
+        return 0;
+    });
+    if (!clientId || *clientId == 0)
+        return false;
+    clientId_ = *clientId;
     {
         std::lock_guard lock(registry().mutex);
         registry().connections[clientId_] = this;
     }
     watchdog_ = std::thread([this] { watch(); });
+    return true;
 }
 
 Connection::~Connection() {
@@ -150,22 +221,71 @@ Connection::~Connection() {
         stopping_ = true;
     }
     changed_.notify_all();
-    watchdog_.join();
-    spd_close(spd_);
+    if (watchdog_.joinable())
+        watchdog_.join();
+}
+
+template <typename R> std::optional<R> Connection::call(std::function<R(SPDConnection *&)> work) {
+    if (lost_)
+        return std::nullopt;
+    // The job may outlive this call (a stuck server, the program ending
+    // from the pump): it owns what it uses.
+    auto result = std::make_shared<std::optional<R>>();
+    auto broken = std::make_shared<bool>(false);
+    ++waitingCalls;
+    struct Done {
+        ~Done() {
+            if (--waitingCalls == 0 && std::exchange(takePutOff, false))
+                wakeMainThread();
+        }
+    } done;
+    const bool answered = caller_.run(
+        [work = std::move(work), result, broken](SPDConnection *&spd) {
+            *result = work(spd);
+            *broken = spd && !spd->stream; // its reader saw the end of the socket
+        },
+        [] {
+            platform::runEngineWaitPump();
+            return true;
+        });
+    if (!answered || *broken) {
+        markLost();
+        return std::nullopt;
+    }
+    return *result;
+}
+
+bool Connection::waiting() {
+    return waitingCalls > 0;
+}
+
+void Connection::takeLater() {
+    takePutOff = true;
+}
+
+void Connection::markLost() {
+    if (lost_.exchange(true) || clientId_ == 0) // an opening that fails is no loss
+        return;
+    sayLostOnce();
+    push({Notice::Kind::Lost, 0});
 }
 
 // The voice list is asked for in SSIP itself: libspeechd's own parser of
 // list replies takes time that grows with the square of the list, and a
 // server with every espeak-ng variant lists over ten thousand voices.
 std::vector<Voice> Connection::voices() {
-    std::vector<Voice> out;
-    char *reply = spd_send_data(spd_, "LIST SYNTHESIS_VOICES\r\n", SPD_WAIT_REPLY);
-    if (!reply)
-        return out;
-    out = parseVoiceList(reply);
-    std::free(reply);
-    orderVoices(out);
-    return out;
+    auto out = call<std::vector<Voice>>([](SPDConnection *&spd) {
+        char *reply = spd_send_data(spd, "LIST SYNTHESIS_VOICES\r\n", SPD_WAIT_REPLY);
+        if (!reply)
+            return std::vector<Voice>{};
+        std::vector<Voice> voices = parseVoiceList(reply);
+        std::free(reply);
+        return voices;
+    });
+    if (!out)
+        return {};
+    orderVoices(*out);
+    return *out;
 }
 
 void orderVoices(std::vector<Voice> &voices) {
@@ -203,27 +323,38 @@ std::vector<Voice> parseVoiceList(const std::string &reply) {
 }
 
 bool Connection::setVoice(const Voice &voice) {
-    return (voice.language.empty() || spd_set_language(spd_, voice.language.c_str()) == 0) &&
-           spd_set_synthesis_voice(spd_, voice.name.c_str()) == 0;
+    return call<bool>([voice](SPDConnection *&spd) {
+               return (voice.language.empty() ||
+                       spd_set_language(spd, voice.language.c_str()) == 0) &&
+                      spd_set_synthesis_voice(spd, voice.name.c_str()) == 0;
+           })
+        .value_or(false);
 }
 
 bool Connection::setRate(int rate) {
-    return spd_set_voice_rate(spd_, rate) == 0;
+    return call<bool>([rate](SPDConnection *&spd) { return spd_set_voice_rate(spd, rate) == 0; })
+        .value_or(false);
 }
 
 bool Connection::setPitch(int pitch) {
-    return spd_set_voice_pitch(spd_, pitch) == 0;
+    return call<bool>([pitch](SPDConnection *&spd) { return spd_set_voice_pitch(spd, pitch) == 0; })
+        .value_or(false);
 }
 
 size_t Connection::say(const std::string &text) {
-    if (lost_)
+    const int id = call<int>([text](SPDConnection *&spd) {
+                       return spd_say(spd, SPD_MESSAGE, text.c_str());
+                   }).value_or(0);
+    if (id <= 0)
         return 0;
-    const int id = spd_say(spd_, SPD_MESSAGE, text.c_str());
-    return id > 0 ? static_cast<size_t>(id) : 0;
+    std::lock_guard lock(mutex_);
+    lengths_[static_cast<size_t>(id)] = text.size();
+    extendDue(text.size());
+    return static_cast<size_t>(id);
 }
 
 bool Connection::cancel() {
-    return !lost_ && spd_cancel(spd_) == 0;
+    return call<bool>([](SPDConnection *&spd) { return spd_cancel(spd) == 0; }).value_or(false);
 }
 
 std::vector<Notice> Connection::take() {
@@ -242,32 +373,66 @@ void Connection::setInFlight(size_t count) {
     inFlight_ = count;
 }
 
+void Connection::extendDue(size_t length) {
+    dueBy_ = std::max(dueBy_, Clock::now() + UnspokenDeadline +
+                                  PerCharacter * static_cast<int64_t>(length));
+}
+
 void Connection::push(Notice notice) {
     {
         std::lock_guard lock(mutex_);
         notices_.push_back(notice);
+        const auto found = lengths_.find(notice.messageId);
+        const size_t length = found == lengths_.end() ? 0 : found->second;
+        if (notice.kind == Notice::Kind::Begin) {
+            extendDue(length);
+        } else {
+            extendDue(0); // the next text may begin now
+            if (found != lengths_.end())
+                lengths_.erase(found);
+        }
     }
     changed_.notify_all();
     wakeMainThread();
 }
 
-// A server that dies sends nothing more: while texts are in flight the
-// watchdog asks it a question now and then, and a connection that cannot
-// answer any more ends every text at once.
+// A server that dies sends nothing more, and a stopped one does not answer:
+// while texts are in flight the watchdog asks it a question now and then,
+// and a connection that cannot answer any more ends every text at once. So
+// does one that leaves a text unbegun or unended longer than its length
+// explains (its sound output failed, for one).
 void Connection::watch() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         changed_.wait_for(lock, WatchInterval);
         if (stopping_ || lost_ || inFlight_ == 0)
             continue;
+        if (Clock::now() > dueBy_) {
+            lock.unlock();
+            markLost();
+            lock.lock();
+            continue;
+        }
         lock.unlock();
         // A command whose reply libspeechd only checks: those whose reply it
         // parses crash inside it once its own thread has seen the end.
-        if (spd_execute_command(spd_, "GET OUTPUT_MODULE") != 0) {
-            lost_ = true;
-            push({Notice::Kind::Lost, 0});
-        }
+        auto answer = std::make_shared<int>(-1);
+        const bool answered = caller_.run(
+            [answer](SPDConnection *&spd) {
+                *answer = spd_execute_command(spd, "GET OUTPUT_MODULE");
+            },
+            [this] {
+                std::lock_guard stop(mutex_);
+                return !stopping_;
+            });
         lock.lock();
+        if (stopping_)
+            break;
+        if (!answered || *answer != 0) {
+            lock.unlock();
+            markLost();
+            lock.lock();
+        }
     }
 }
 

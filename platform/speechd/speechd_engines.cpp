@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -83,6 +84,7 @@ public:
     Served &operator=(const Served &) = delete;
     virtual void serve() = 0;
     virtual bool awaiting() const = 0;
+    virtual bool lost() const = 0; // its server went away
 };
 
 // Never destroyed: engine objects held by other modules' state may go
@@ -100,14 +102,74 @@ Served::~Served() {
     std::erase(servedObjects(), this);
 }
 
-// The texts one connection has queued, by message id, with what each needs
+// One engine object's line to the server: its connection and what was set
+// on it. A lost server is tried once more at the next text, with the same
+// settings; when that fails, or it is lost again, it stays gone for the
+// rest of the run.
+class ServerLink {
+public:
+    ServerLink(std::unique_ptr<Connection> connection, std::string name)
+        : connection_(std::move(connection)), name_(std::move(name)) {}
+
+    Connection &connection() { return *connection_; }
+    bool lost() const { return connection_->lost(); }
+    bool setVoice(const speechd::Voice &voice) {
+        voice_ = voice;
+        return connection_->setVoice(voice);
+    }
+    bool setRate(int rate) {
+        rate_ = rate;
+        return connection_->setRate(rate);
+    }
+    bool setPitch(int pitch) {
+        pitch_ = pitch;
+        return connection_->setPitch(pitch);
+    }
+    // The connection for a new text, connected once more after a loss;
+    // nullptr when the server is gone. The owner has taken the lost
+    // connection's notices first.
+    Connection *forText() {
+        if (!connection_->lost())
+            return connection_.get();
+        if (triedAgain_)
+            return nullptr;
+        triedAgain_ = true;
+        return reconnect() ? connection_.get() : nullptr;
+    }
+
+private:
+    bool reconnect() {
+        auto fresh = Connection::open(name_);
+        if (!fresh)
+            return false;
+        if (voice_)
+            fresh->setVoice(*voice_);
+        if (rate_)
+            fresh->setRate(*rate_);
+        if (pitch_)
+            fresh->setPitch(*pitch_);
+        if (fresh->lost())
+            return false;
+        connection_ = std::move(fresh);
+        trace::engine("server back");
+        return true;
+    }
+
+    std::unique_ptr<Connection> connection_;
+    std::string name_;
+    std::optional<speechd::Voice> voice_;
+    std::optional<int> rate_, pitch_;
+    bool triedAgain_ = false; // the one try to connect again is spent
+};
+
+// The texts one engine has queued, by message id, with what each needs
 // when it ends. A lost server ends them all.
 template <typename Done> class InFlight {
 public:
-    explicit InFlight(Connection &connection) : connection_(connection) {}
+    explicit InFlight(ServerLink &link) : link_(link) {}
     void add(size_t id, Done done) {
         texts_[id] = std::move(done);
-        connection_.setInFlight(texts_.size());
+        link_.connection().setInFlight(texts_.size());
     }
     bool empty() const { return texts_.empty(); }
     bool has(size_t id) const { return texts_.count(id) > 0; }
@@ -118,7 +180,7 @@ public:
             return false;
         done = std::move(found->second);
         texts_.erase(found);
-        connection_.setInFlight(texts_.size());
+        link_.connection().setInFlight(texts_.size());
         return true;
     }
     std::vector<size_t> ids() const {
@@ -129,7 +191,7 @@ public:
     }
 
 private:
-    Connection &connection_;
+    ServerLink &link_;
     std::map<size_t, Done> texts_;
 };
 
@@ -173,30 +235,32 @@ struct NoData {};
 
 class Voice5 final : public Sapi5Voice, public Served {
 public:
-    explicit Voice5(std::unique_ptr<Connection> connection)
-        : connection_(std::move(connection)), texts_(*connection_), complete_(*this) {}
+    Voice5(std::unique_ptr<Connection> connection, std::string name)
+        : link_(std::move(connection), std::move(name)), texts_(link_), complete_(*this) {}
 
     HResult putEventInterests(int32_t) override { return SOk; }
     HResult getVoices(const std::string &, const std::string &,
                       std::unique_ptr<Sapi5Tokens> &tokens) override {
-        tokens = std::make_unique<VoiceTokens>(connection_->voices());
+        tokens = std::make_unique<VoiceTokens>(link_.connection().voices());
         return SOk;
     }
     HResult putVoice(const Sapi5Token &token) override {
-        return connection_->setVoice(static_cast<const VoiceToken &>(token).voice) ? SOk : EFail;
+        return link_.setVoice(static_cast<const VoiceToken &>(token).voice) ? SOk : EFail;
     }
     HResult putRate(int32_t rate) override {
         if (rate < -10 || rate > 10)
             return EInvalidArg;
-        return connection_->setRate(rate * 10) ? SOk : EFail;
+        return link_.setRate(rate * 10) ? SOk : EFail;
     }
     HResult speak(const std::u16string &text, int32_t flags) override {
+        serve(); // a lost connection's notices, before it is replaced
         if (flags & SpeakPurgeBeforeSpeak)
             purge();
         const std::string utf8 = utf16ToUtf8(text);
         if (blank(utf8))
-            return connection_->lost() ? EFail : SOk; // nothing to say: no notices to wait for
-        const size_t id = connection_->say(utf8);
+            return link_.lost() ? EFail : SOk; // nothing to say: no notices to wait for
+        Connection *connection = link_.forText();
+        const size_t id = connection ? connection->say(utf8) : 0;
         if (id == 0)
             return EFail;
         trace::engine("speak " + utf8ToCp1252(utf8)); // the transcript holds Windows-1252
@@ -212,12 +276,13 @@ public:
     }
 
     void serve() override {
-        for (const Notice &notice : connection_->take())
+        for (const Notice &notice : link_.connection().take())
             apply(notice);
     }
-    bool awaiting() const override { return !texts_.empty() && !connection_->lost(); }
+    bool awaiting() const override { return !texts_.empty() && !link_.lost(); }
+    bool lost() const override { return link_.lost(); }
 
-    Connection &connection() { return *connection_; }
+    Connection &connection() { return link_.connection(); }
     bool idle() const { return texts_.empty(); }
 
 private:
@@ -272,7 +337,7 @@ private:
     void purge() {
         if (texts_.empty())
             return;
-        connection_->cancel();
+        link_.connection().cancel();
         NoData done;
         for (const size_t id : texts_.ids()) {
             texts_.finish(id, done);
@@ -281,7 +346,7 @@ private:
         trace::engine("purge");
     }
 
-    std::unique_ptr<Connection> connection_;
+    ServerLink link_;
     InFlight<NoData> texts_;
     std::set<size_t> purged_;
     CompleteEvent complete_;
@@ -293,16 +358,16 @@ class AudioDest final : public Sapi4AudioDest {};
 
 class Attributes final : public Sapi4Attributes {
 public:
-    explicit Attributes(Connection &connection) : connection_(connection) {}
+    explicit Attributes(ServerLink &link) : link_(link) {}
     HResult speedSet(uint32_t speed) override {
-        return connection_.setRate(scaled(speed, ServerSpeedWordsPerMinute)) ? SOk : EFail;
+        return link_.setRate(scaled(speed, ServerSpeedWordsPerMinute)) ? SOk : EFail;
     }
     HResult pitchSet(uint16_t pitch) override {
-        return connection_.setPitch(scaled(pitch, ServerPitchHz)) ? SOk : EFail;
+        return link_.setPitch(scaled(pitch, ServerPitchHz)) ? SOk : EFail;
     }
 
 private:
-    Connection &connection_;
+    ServerLink &link_;
 };
 
 using BufferSink = std::shared_ptr<Sapi4BufNotifySink>;
@@ -311,8 +376,11 @@ using BufferSink = std::shared_ptr<Sapi4BufNotifySink>;
 // pump); the audio runs from the first text's begin to the last one's end.
 class Central final : public Sapi4Central, public Served {
 public:
-    Central(std::unique_ptr<Connection> connection, std::shared_ptr<Sapi4AudioDest> audio)
-        : connection_(std::move(connection)), audio_(std::move(audio)), texts_(*connection_) {}
+    Central(std::unique_ptr<Connection> connection, std::string name,
+            std::shared_ptr<Sapi4AudioDest> audio)
+        : link_(std::move(connection), std::move(name)), audio_(std::move(audio)), texts_(link_) {}
+
+    bool setVoice(const speechd::Voice &voice) { return link_.setVoice(voice); }
 
     HResult registerSink(std::shared_ptr<Sapi4NotifySink> sink, const Guid &,
                          uint32_t &key) override {
@@ -327,9 +395,11 @@ public:
                      const Guid &) override {
         if (!data || !sink)
             return EInvalidArg;
+        serve(); // a lost connection's notices, before it is replaced
         const std::string cp1252(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
         const std::string text = cp1252ToUtf8(cp1252);
-        const size_t id = blank(text) ? 0 : connection_->say(text);
+        Connection *connection = blank(text) ? nullptr : link_.forText();
+        const size_t id = connection ? connection->say(text) : 0;
         if (id == 0)
             return EFail;
         trace::engine("speak " + cp1252); // the transcript holds Windows-1252
@@ -341,19 +411,20 @@ public:
         postMessage(wake);
         return SOk;
     }
-    HResult audioReset() override { return connection_->cancel() ? SOk : EFail; }
+    HResult audioReset() override { return link_.connection().cancel() ? SOk : EFail; }
     HResult queryAttributes(const Guid &, std::unique_ptr<Sapi4Attributes> &attributes) override {
-        attributes = std::make_unique<Attributes>(*connection_);
+        attributes = std::make_unique<Attributes>(link_);
         return SOk;
     }
 
     void serve() override {
         for (const BufferSink &sink : std::exchange(started_, {}))
             sink->textDataStarted(0);
-        for (const Notice &notice : connection_->take())
+        for (const Notice &notice : link_.connection().take())
             apply(notice);
     }
-    bool awaiting() const override { return !texts_.empty() && !connection_->lost(); }
+    bool awaiting() const override { return !texts_.empty() && !link_.lost(); }
+    bool lost() const override { return link_.lost(); }
 
 private:
     void apply(const Notice &notice) {
@@ -397,7 +468,7 @@ private:
             f(*sink);
     }
 
-    std::unique_ptr<Connection> connection_;
+    ServerLink link_;
     std::shared_ptr<Sapi4AudioDest> audio_;
     InFlight<BufferSink> texts_;
     std::vector<BufferSink> started_;
@@ -437,9 +508,11 @@ public:
             auto connection = Connection::open("sapi4");
             if (!connection)
                 return ServerUnavailable;
-            if (!connection->setVoice(voices_[i]))
+            auto central =
+                std::make_unique<Central>(std::move(connection), "sapi4", std::move(audio));
+            if (!central->setVoice(voices_[i]))
                 return EFail;
-            engine = std::make_unique<Central>(std::move(connection), std::move(audio));
+            engine = std::move(central);
             return SOk;
         }
         return EInvalidArg;
@@ -462,7 +535,7 @@ public:
         auto connection = Connection::open(standard ? "sapi5" : "sapi54");
         if (!connection)
             return ServerUnavailable;
-        voice = std::make_unique<Voice5>(std::move(connection));
+        voice = std::make_unique<Voice5>(std::move(connection), standard ? "sapi5" : "sapi54");
         return SOk;
     }
     HResult createSapi4AudioDest(const Guid &classId, uint32_t, const Guid &,
@@ -483,6 +556,10 @@ public:
         return SOk;
     }
     void serveNotifications() override {
+        if (Connection::waiting()) {
+            Connection::takeLater(); // the waiting call's text may not be known yet
+            return;
+        }
         const std::vector<Served *> objects = servedObjects();
         for (Served *object : objects)
             if (std::find(servedObjects().begin(), servedObjects().end(), object) !=
@@ -492,6 +569,10 @@ public:
     bool notificationsAwaited() override {
         return std::any_of(servedObjects().begin(), servedObjects().end(),
                            [](const Served *object) { return object->awaiting(); });
+    }
+    bool serverLost() override {
+        return std::any_of(servedObjects().begin(), servedObjects().end(),
+                           [](const Served *object) { return object->lost(); });
     }
 };
 

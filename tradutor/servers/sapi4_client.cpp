@@ -187,24 +187,26 @@ bool sapi4Start(int32_t voice, int32_t speed, int32_t pitch, const std::string &
     return true;
 }
 
-void sapi4Speak(const std::string &input) {
+bool sapi4Speak(const std::string &input) {
     std::string text = trimmedBlanks(input);
     if (text.empty())
-        return;
+        return true;
     if (text.size() == 1 && std::isdigit(static_cast<unsigned char>(text[0])))
         text += '.';
     if (!state.engine || (wave::interruptByKey() && console::keyPressed()))
-        return;
+        return true;
     if (text.size() >= TextBufferSize)
         text.resize(TextBufferSize - 1); // what fits the buffer with its NUL
     state.textBuffer.assign(text.begin(), text.end());
     state.textBuffer.push_back('\0');
     if (state.progress.pendingTexts > 0)
         console::delayMs(QueuedTextDelayMs);
-    if (!succeeded(state.engine->textData(CharsetText, 0, state.textBuffer.data(),
-                                          static_cast<uint32_t>(state.textBuffer.size()),
-                                          state.bufferSink, TTSBufNotifySinkInterface)))
-        sapi4Stop();
+    if (succeeded(state.engine->textData(CharsetText, 0, state.textBuffer.data(),
+                                         static_cast<uint32_t>(state.textBuffer.size()),
+                                         state.bufferSink, TTSBufNotifySinkInterface)))
+        return true;
+    sapi4Stop();
+    return !platform::engineServerLost();
 }
 
 bool sapi4Busy(uint8_t mode) {

@@ -14,7 +14,9 @@ namespace servers {
 // Voice is the 1-based number of the engine mode in the enumerator's order
 // (0 is the first); speed and pitch 0 keep the engine's own.
 bool sapi4Start(int32_t voice, int32_t speed, int32_t pitch, const std::string &outputFile);
-void sapi4Speak(const std::string &text);
+// False when the text was lost with a server that went away (see
+// platform::engineServerLost).
+bool sapi4Speak(const std::string &text);
 // Mode 1: only text still queued counts; mode 0: audio still playing too.
 bool sapi4Busy(uint8_t mode);
 void sapi4Stop();

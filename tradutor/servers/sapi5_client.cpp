@@ -95,13 +95,17 @@ bool sapi5Start(Sapi5Class variant, int32_t voice, int32_t rate, int32_t, const 
     return true;
 }
 
-void sapi5Speak(Sapi5Class variant, const std::string &text) {
+bool sapi5Speak(Sapi5Class variant, const std::string &text) {
     Variant &v = variantOf(variant);
     if (!v.voice)
-        return;
+        return true;
     const int32_t flags = FlagAsync | (state.xml ? FlagIsXml : FlagIsNotXml);
-    if (!platform::succeeded(v.voice->speak(toUtf16(text.empty() ? " " : text), flags)))
-        platform::messageBeep();
+    if (platform::succeeded(v.voice->speak(toUtf16(text.empty() ? " " : text), flags)))
+        return true;
+    if (platform::engineServerLost())
+        return false;
+    platform::messageBeep();
+    return true;
 }
 
 bool sapi5Busy(Sapi5Class variant) {

@@ -17,7 +17,9 @@ enum class Sapi5Class { Standard, Second };
 // voice and the default rate); the pitch is not used.
 bool sapi5Start(Sapi5Class variant, int32_t voice, int32_t rate, int32_t pitch,
                 const std::string &outputFile);
-void sapi5Speak(Sapi5Class variant, const std::string &text);
+// False when the text was lost with a server that went away (see
+// platform::engineServerLost); any other failure beeps and counts as taken.
+bool sapi5Speak(Sapi5Class variant, const std::string &text);
 bool sapi5Busy(Sapi5Class variant);
 // False when the purge was sent, true when it failed.
 bool sapi5Stop(Sapi5Class variant);

@@ -3,6 +3,7 @@
 #include "tradutor/servers/server.h"
 
 #include "console/console.h"
+#include "platform/speech_engines.h"
 #include "tradutor/servers/quelo_server.h"
 #include "tradutor/servers/sapi4_client.h"
 #include "tradutor/servers/sapi5_client.h"
@@ -50,6 +51,8 @@ bool startSelected(int32_t voice, int32_t rate, int32_t pitch, const std::string
 
 void moduleStart() {
     serverKind = ServerKindSapi4;
+    // A slow server's calls keep the window served while they wait.
+    platform::setEngineWaitPump(console::processMessages);
     readQueloFileSet();
 }
 
@@ -81,16 +84,18 @@ void serverClose() {
     }
 }
 
-void serverSpeak(const std::string &text) {
+bool serverSpeak(const std::string &text) {
     switch (selected()) {
     case Server::Quelo:
-        return queloServerSpeak(text);
+        queloServerSpeak(text);
+        return true;
     case Server::Sapi5:
     case Server::Sapi5Second:
         return sapi5Speak(sapi5Class(), text);
     case Server::Sapi4:
-        return sapi4Speak(text);
+        break;
     }
+    return sapi4Speak(text);
 }
 
 bool serverBusy(uint8_t mode) {

@@ -28,7 +28,10 @@ void moduleEnd();
 bool serverStart(int32_t voice, int32_t rate, int32_t pitch, const std::string &outputFile,
                  int32_t kind);
 void serverClose();
-void serverSpeak(const std::string &text);
+// False when the text was lost with a server that went away (it ended or
+// stopped answering, and could not be reached again at this text): the
+// caller speaks it some other way. Every other outcome counts as taken.
+bool serverSpeak(const std::string &text);
 // Mode 1: only text still queued counts; mode 0: audio still playing counts too.
 bool serverBusy(uint8_t mode);
 void serverStop();

@@ -121,12 +121,16 @@ void speakMark(TextWalk &walk) {
     walk.rest.remove_prefix(1);
 }
 
-void speakThroughServer(const std::string &text) {
+// False when the server went away with the text: the native voice reads
+// it instead (and every later one, once the server is gone for good).
+bool speakThroughServer(const std::string &text) {
     waitWhileSpeaking();
     if (console::keyPressed())
-        return;
-    servers::serverSpeak(text);
+        return true;
+    if (!servers::serverSpeak(text))
+        return false;
     facade().serverWait = true;
+    return true;
 }
 
 int32_t pauseAfter(uint8_t mark, bool blankFollows) {
@@ -170,10 +174,8 @@ void speakPunctuation(const std::string &text) {
 
 void speakText(const std::string &text) {
     auto &s = facade();
-    if (s.serverActive) {
-        speakThroughServer(text);
+    if (s.serverActive && speakThroughServer(text))
         return;
-    }
     const std::string padded = text + " ";
     TextWalk walk{padded};
     s.stopped = false;
