@@ -190,7 +190,7 @@ TEST(Resample, KeepsSpeechBandAndRemovesWhatWouldFoldBack) {
 std::vector<float> directSinc(std::span<const float> input, uint32_t from, uint32_t to) {
     const double cutoff = 0.85 * std::min(1.0, static_cast<double>(to) / from);
     const double halfWidth = 24.0 / cutoff;
-    std::vector<float> output(input.size() * uint64_t{to} / from);
+    std::vector<float> output(static_cast<size_t>(input.size() * uint64_t{to} / from));
     for (size_t n = 0; n < output.size(); ++n) {
         const double centre = static_cast<double>(n * uint64_t{from}) / to;
         double sum = 0.0;
