@@ -117,6 +117,11 @@ bool playableFormat(const platform::WaveFormat &format) {
            format.channels <= 8 && format.rate >= 1000 && format.rate <= 384000;
 }
 
+size_t wholeFrameSamples(size_t capacity) {
+    const size_t channels = state.format.channels == 0 ? 1 : state.format.channels;
+    return capacity - capacity % channels;
+}
+
 OutputInfo outputInfo() {
     return {static_cast<uint32_t>(state.format.rate), state.format.channels, state.format.frames};
 }

@@ -78,6 +78,10 @@ struct AudioStreamFree {
 };
 using AudioStreamPtr = std::unique_ptr<SDL_AudioStream, AudioStreamFree>;
 
+// The most samples of whole frames of the device that fit in `capacity`:
+// SDL's converter hands out whole frames only.
+size_t wholeFrameSamples(size_t capacity);
+
 // The sources, called by the device's callback with the device's samples
 // (frames x channels floats), to which they add their own.
 void mixWaveOut(float *out, size_t samples);      // sdl_wave_out.cpp

@@ -77,7 +77,7 @@ void mixLoopingSound(float *out, size_t samples) {
     std::array<float, TakeSamples> piece;
     size_t filled = 0;
     while (filled < samples) {
-        const size_t n = std::min(samples - filled, piece.size());
+        const size_t n = std::min(samples - filled, wholeFrameSamples(piece.size()));
         const int got =
             SDL_AudioStreamGet(s.stream.get(), piece.data(), static_cast<int>(n * sizeof(float)));
         if (got < 0 || (got == 0 && !feedLoop(s)))

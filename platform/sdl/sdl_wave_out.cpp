@@ -76,7 +76,7 @@ size_t takeConverted(Shared &s, float *out, size_t wanted) {
     std::array<float, TakeSamples> piece;
     size_t taken = 0;
     while (taken < wanted) {
-        const size_t n = std::min(wanted - taken, piece.size());
+        const size_t n = std::min(wanted - taken, wholeFrameSamples(piece.size()));
         const int got =
             SDL_AudioStreamGet(s.stream.get(), piece.data(), static_cast<int>(n * sizeof(float)));
         if (got <= 0)
