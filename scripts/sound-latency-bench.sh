@@ -40,6 +40,7 @@ done
 
 fail() {
     echo "FAILED: $*"
+    [ -f "${program_log:-}" ] && tail -n 5 "$program_log"
     exit 1
 }
 program=$bin/galdrino
