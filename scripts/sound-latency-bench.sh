@@ -15,7 +15,8 @@
 #
 # Usage: scripts/sound-latency-bench.sh [BUILD_DIR [GAMES]]
 #   BUILD_DIR defaults to build/release, else build/test; GAMES to 10.
-# Needs Xvfb, xdotool, pulseaudio and parec.
+# Needs Xvfb, xdotool, pulseaudio and parec. SOUND_SERVER=pipewire measures
+# through PipeWire instead (tests/sdl/pulse.sh starts it).
 set -u
 cd "$(dirname "$0")/.."
 build=${1:-}
@@ -25,7 +26,8 @@ if [ -z "$build" ]; then
 fi
 games=${2:-10}
 bin=$build/bin
-for tool in Xvfb xdotool pulseaudio parec pactl; do
+. tests/sdl/pulse.sh
+for tool in Xvfb xdotool $(sound_server_tools); do
     command -v "$tool" >/dev/null || {
         echo "$tool is missing: scripts/setup.sh $tool (pulseaudio-utils for parec)"
         exit 2
@@ -45,7 +47,6 @@ fail() {
 }
 program=$bin/galdrino
 . tests/sdl/display.sh
-. tests/sdl/pulse.sh
 trap 'stop_sound_server; stop_display' EXIT
 export XDG_CONFIG_HOME=$display_work/no-user-config
 
@@ -61,16 +62,17 @@ summary() {
 
 ms_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f\n", (b - a) / 1e6 }'; }
 
+server=${SOUND_SERVER:-pulseaudio}
 echo "== 1. Platform calls (sdl-latency-bench) =="
 for driver in dummy pulseaudio; do
     [ $driver = pulseaudio ] && start_sound_server "$display_work/pulse"
-    echo "-- SDL_AUDIODRIVER=$driver"
+    echo "-- SDL_AUDIODRIVER=$driver$([ $driver = pulseaudio ] && echo " (server: $server)")"
     SDL_AUDIODRIVER=$driver "$bin/sdl-latency-bench" | sed -n '/^Sound start/,$p'
 done
 pactl list short sinks | awk '{ print "sink:", $2, $4, $5, $6 }'
 
 echo
-echo "== 2. Heard at the null sink's monitor (PulseAudio) =="
+echo "== 2. Heard at the null sink's monitor ($server) =="
 start_recorder "$bin/sound-onsets"
 cuts=$display_work/cuts
 "$bin/sdl-cut-bench" 10 >"$cuts" || fail "sdl-cut-bench failed"

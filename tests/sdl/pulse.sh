@@ -1,11 +1,15 @@
 # Sourced by the scripts that play the desktop program through a real sound
 # server: a private PulseAudio daemon with a null sink S, its own runtime
 # directory, home and socket (never the user's own server), and a recorder
-# of the sink's monitor that tells when sound starts and stops.
+# of the sink's monitor that tells when sound starts and stops. With
+# SOUND_SERVER=pipewire the server is PipeWire instead (pipewire, its
+# session manager wireplumber on a private D-Bus session bus, and
+# pipewire-pulse serving the same clients), with the same null sink S.
 #
-#   start_sound_server DIR   starts the daemon under DIR; exports
+#   start_sound_server DIR   starts the server under DIR; exports
 #                            PULSE_SERVER and SDL_AUDIODRIVER for the clients
 #   stop_sound_server        ends it (and the recorder)
+#   sound_server_tools       the programs the chosen server needs
 #   start_recorder ONSETS    records S.monitor through ONSETS (the
 #                            sound-onsets program) into $sound_events
 #   now_ns                   the wall clock in nanoseconds
@@ -19,6 +23,7 @@
 
 sound_rate=44100
 sound_server_pid=
+server_helper_pids=
 recorder_pid=
 onsets_pid=
 
@@ -26,28 +31,63 @@ now_ns() { date +%s%N; }
 
 sound_server_ready() { pactl info >/dev/null 2>&1; }
 
+sound_server_tools() {
+    if [ "${SOUND_SERVER:-pulseaudio}" = pipewire ]; then
+        echo dbus-daemon pipewire wireplumber pipewire-pulse pactl parec
+    else
+        echo pulseaudio pactl parec
+    fi
+}
+
 start_sound_server() { # dir
     local dir=$1
     mkdir -p "$dir/run" "$dir/home" && chmod 700 "$dir/run"
-    XDG_RUNTIME_DIR=$dir/run HOME=$dir/home \
-        pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        -L "module-null-sink sink_name=S" \
-        -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
-        >"$dir/pulseaudio.log" 2>&1 &
-    sound_server_pid=$!
-    export PULSE_SERVER=unix:$dir/native SDL_AUDIODRIVER=pulseaudio
+    if [ "${SOUND_SERVER:-pulseaudio}" = pipewire ]; then
+        start_pipewire "$dir"
+    else
+        XDG_RUNTIME_DIR=$dir/run HOME=$dir/home \
+            pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+            -L "module-null-sink sink_name=S" \
+            -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+            >"$dir/pulseaudio.log" 2>&1 &
+        sound_server_pid=$!
+        export PULSE_SERVER=unix:$dir/native
+    fi
+    export SDL_AUDIODRIVER=pulseaudio
     wait_for 10 sound_server_ready ||
-        fail "the sound server did not start: $(tail -n 3 "$dir/pulseaudio.log")"
+        fail "the sound server did not start: $(tail -n 3 "$dir"/*.log)"
+    [ "${SOUND_SERVER:-pulseaudio}" = pipewire ] || return 0
+    pactl load-module module-null-sink sink_name=S >/dev/null &&
+        pactl set-default-sink S || fail "PipeWire made no null sink"
+}
+
+# WirePlumber links the streams to the sink; it needs a session bus.
+start_pipewire() { # dir
+    local dir=$1
+    dbus-daemon --session --nofork --print-address=3 3>"$dir/bus" 2>"$dir/dbus.log" &
+    server_helper_pids=$!
+    wait_for 10 test -s "$dir/bus" || fail "no D-Bus session bus"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/bus")
+    export XDG_RUNTIME_DIR=$dir/run HOME=$dir/home
+    pipewire >"$dir/pipewire.log" 2>&1 &
+    sound_server_pid=$!
+    wait_for 10 test -S "$dir/run/pipewire-0" || fail "PipeWire did not start"
+    wireplumber >"$dir/wireplumber.log" 2>&1 &
+    server_helper_pids="$! $server_helper_pids"
+    pipewire-pulse >"$dir/pipewire-pulse.log" 2>&1 &
+    server_helper_pids="$! $server_helper_pids"
+    export PULSE_SERVER=unix:$dir/run/pulse/native
 }
 
 stop_sound_server() {
     local pid
-    for pid in $recorder_pid $onsets_pid $sound_server_pid; do
+    for pid in $recorder_pid $onsets_pid $server_helper_pids $sound_server_pid; do
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
     recorder_pid=
     onsets_pid=
+    server_helper_pids=
     sound_server_pid=
 }
 

@@ -15,12 +15,15 @@
 # Usage: pulse_game.sh PROGRAM OUT_DIR
 # Needs Xvfb, xdotool, pulseaudio and parec (pulseaudio-utils), and the
 # sound-onsets program beside PROGRAM (or named by SOUND_ONSETS); exits 77
-# (skipped) without them.
+# (skipped) without them. SOUND_SERVER=pipewire plays through PipeWire
+# instead (pipewire, wireplumber, pipewire-pulse, dbus-daemon).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/arguments.sh"
 take_arguments OUT_DIR "$@"
-need_tools Xvfb xdotool pulseaudio parec pactl
+. "$here/pulse.sh"
+# shellcheck disable=SC2046 # one word per tool
+need_tools Xvfb xdotool $(sound_server_tools)
 onsets=${SOUND_ONSETS:-$(dirname "$program")/sound-onsets}
 [ -x "$onsets" ] || {
     echo "SKIP: no sound-onsets program at $onsets"
@@ -34,7 +37,6 @@ abort() {
 }
 
 . "$here/display.sh"
-. "$here/pulse.sh"
 trap 'stop_sound_server; stop_display' EXIT
 
 start_sound_server "$display_work/pulse"
