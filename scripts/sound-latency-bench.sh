@@ -74,6 +74,7 @@ pactl list short sinks | awk '{ print "sink:", $2, $4, $5, $6 }'
 echo
 echo "== 2. Heard at the null sink's monitor ($server) =="
 start_recorder "$bin/sound-onsets"
+sleep 1 # the recorder's own stream settles first
 cuts=$display_work/cuts
 "$bin/sdl-cut-bench" 10 >"$cuts" || fail "sdl-cut-bench failed"
 sleep 0.3
