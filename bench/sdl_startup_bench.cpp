@@ -53,6 +53,8 @@ int main() {
     std::printf("GDINIC finished:              %7.1f ms after start\n",
                 static_cast<double>(messageDone - start) / 1e6);
     std::printf("callback period:              %7.1f ms\n",
-                sdl_backend::waveBufferFrames() * 1000.0 / 22050);
+                sdl_backend::outputInfo().rate == 0
+                    ? 0.0
+                    : sdl_backend::outputInfo().frames * 1000.0 / sdl_backend::outputInfo().rate);
     console::doneConsole();
 }

@@ -4,8 +4,9 @@
 # are errors in both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# A virtual display and the tools that type into it, for the SDL program's tests.
-scripts/setup.sh xvfb xdotool imagemagick
+# A virtual display and the tools that type into it, and a sound server to
+# play through, for the SDL program's tests.
+scripts/setup.sh xvfb xdotool imagemagick pulseaudio pulseaudio-utils
 jobs=$(nproc)
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DZEB_WERROR=ON >/dev/null

@@ -1,20 +1,115 @@
+// The one playback device of the program. It is opened when audio starts,
+// in the format the sound server itself runs (so that the server does not
+// resample), and stays open until the program ends: opening or closing a
+// device on a desktop sound server takes tens of milliseconds to seconds,
+// which a key must never wait for. Its callback mixes the two sources, the
+// wave-out queue and the looping sound, each converted by SDL to this
+// device's format; while both are idle it plays silence.
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_probe.h"
 
-#include <utility>
+#include <cstdio>
+#include <cstring>
 
 namespace sdl_backend {
 
-AudioDevice &AudioDevice::operator=(AudioDevice &&other) noexcept {
-    if (this != &other) {
-        close();
-        id_ = std::exchange(other.id_, 0);
-    }
-    return *this;
+namespace {
+
+// Used when SDL cannot tell the server's own format (drivers without a
+// server, such as the dummy and disk drivers): what sound cards run.
+constexpr int FallbackRate = 48000;
+constexpr Uint8 FallbackChannels = 2;
+// About 5 ms per callback: a cut or a new sound waits at most that long
+// before it reaches the server.
+constexpr int CallbackMs = 5;
+
+struct DeviceState {
+    SDL_AudioDeviceID id = 0;
+    OutputFormat format;
+    bool lostReported = false;
+};
+
+DeviceState state;
+
+Uint16 framesPerCallback(int rate) {
+    Uint16 frames = 64;
+    while (frames < rate * CallbackMs / 1000)
+        frames = static_cast<Uint16>(frames * 2);
+    return frames;
 }
 
-void AudioDevice::close() {
-    if (id_ != 0)
-        SDL_CloseAudioDevice(std::exchange(id_, 0));
+// SDL's audio thread. Both sources add to the silence.
+void fillOutput(void *, Uint8 *stream, int length) {
+    std::memset(stream, 0, static_cast<size_t>(length));
+    auto *out = reinterpret_cast<float *>(stream);
+    const size_t samples = static_cast<size_t>(length) / sizeof(float);
+    mixWaveOut(out, samples);
+    mixLoopingSound(out, samples);
+}
+
+SDL_AudioSpec wantedSpec() {
+    SDL_AudioSpec server{};
+    char *name = nullptr;
+    const bool known = SDL_GetDefaultAudioInfo(&name, &server, 0) == 0 && server.freq > 0 &&
+                       server.channels >= 1 && server.channels <= 8;
+    SDL_free(name);
+    SDL_AudioSpec wanted{};
+    wanted.freq = known ? server.freq : FallbackRate;
+    wanted.channels = known ? server.channels : FallbackChannels;
+    wanted.format = AUDIO_F32SYS;
+    wanted.samples = framesPerCallback(wanted.freq);
+    wanted.callback = fillOutput;
+    return wanted;
+}
+
+} // namespace
+
+bool openOutputDevice() {
+    const SDL_AudioSpec wanted = wantedSpec();
+    SDL_AudioSpec obtained{};
+    // The rate and the channels the device gives are taken as they are;
+    // the sample format stays float, which SDL converts if it must.
+    state.id =
+        SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
+                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (state.id == 0) {
+        std::fprintf(stderr, "Sound device cannot be opened, playing silently: %s\n",
+                     SDL_GetError());
+        return false;
+    }
+    state.format = {obtained.freq, obtained.channels, obtained.samples};
+    SDL_PauseAudioDevice(state.id, 0);
+    return true;
+}
+
+bool outputOpen() {
+    return state.id != 0;
+}
+
+const OutputFormat &outputFormat() {
+    return state.format;
+}
+
+SDL_AudioStream *newStreamToOutput(const platform::WaveFormat &format) {
+    if (state.id == 0 || !playableFormat(format))
+        return nullptr;
+    return SDL_NewAudioStream(format.bits == 8 ? AUDIO_U8 : AUDIO_S16LSB,
+                              static_cast<Uint8>(format.channels), static_cast<int>(format.rate),
+                              AUDIO_F32SYS, static_cast<Uint8>(state.format.channels),
+                              state.format.rate);
+}
+
+void noteAudioDeviceRemoved(const SDL_AudioDeviceEvent &event) {
+    if (event.iscapture != 0 || event.which != state.id || state.lostReported)
+        return;
+    state.lostReported = true;
+    std::fprintf(stderr, "Sound device lost, playing silently\n");
+}
+
+void closeOutputDevice() {
+    if (state.id != 0)
+        SDL_CloseAudioDevice(state.id);
+    state.id = 0;
 }
 
 bool playableFormat(const platform::WaveFormat &format) {
@@ -22,24 +117,13 @@ bool playableFormat(const platform::WaveFormat &format) {
            format.channels <= 8 && format.rate >= 1000 && format.rate <= 384000;
 }
 
-uint16_t bufferFramesFor(uint32_t rate) {
-    return rate <= 24000 ? 256 : 512;
+size_t wholeFrameSamples(size_t capacity) {
+    const size_t channels = state.format.channels == 0 ? 1 : state.format.channels;
+    return capacity - capacity % channels;
 }
 
-AudioDevice openPlaybackDevice(const platform::WaveFormat &format, SDL_AudioCallback callback,
-                               void *userData, uint8_t *silence) {
-    SDL_AudioSpec wanted{};
-    wanted.freq = static_cast<int>(format.rate);
-    wanted.format = format.bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    wanted.channels = static_cast<Uint8>(format.channels);
-    wanted.samples = bufferFramesFor(format.rate);
-    wanted.callback = callback;
-    wanted.userdata = userData;
-    SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (id != 0 && silence != nullptr)
-        *silence = obtained.silence;
-    return AudioDevice(id);
+OutputInfo outputInfo() {
+    return {static_cast<uint32_t>(state.format.rate), state.format.channels, state.format.frames};
 }
 
 } // namespace sdl_backend

@@ -65,11 +65,14 @@ bool ensureAudio() {
     state.audioTried = true;
     setHintsOnce();
     state.audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (state.audio)
-        enableWakeUps(); // SDL starts its event queue with the audio
-    else
+    if (!state.audio) {
         std::fprintf(stderr, "No sound output, playing silently: %s\n", SDL_GetError());
-    return state.audio;
+        return false;
+    }
+    enableWakeUps(); // SDL starts its event queue with the audio
+    // The one device, for the whole run; without it every sound is silence.
+    openOutputDevice();
+    return true;
 }
 
 } // namespace sdl_backend
@@ -77,6 +80,7 @@ bool ensureAudio() {
 namespace platform {
 
 void exitProcess(int32_t code) {
+    sdl_backend::closeOutputDevice();
     sdl_backend::shutdownLoopingSound();
     sdl_backend::shutdownWaveOut();
     sdl_backend::shutdownWindow();

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace sdl_backend {
 
@@ -47,42 +48,46 @@ void handleInputEvent(const SDL_Event &event);
 SDL_Rect drawCells(SDL_Surface &target, int32_t x, int32_t y, const uint8_t *bytes, size_t count,
                    SDL_Color fg, SDL_Color bg);
 
-// ---- audio devices (sdl_audio_device.cpp) ----
-// An open SDL playback device, closed when the object goes.
-class AudioDevice {
-public:
-    AudioDevice() = default;
-    explicit AudioDevice(SDL_AudioDeviceID id) : id_(id) {}
-    ~AudioDevice() { close(); }
-    AudioDevice(const AudioDevice &) = delete;
-    AudioDevice &operator=(const AudioDevice &) = delete;
-    AudioDevice(AudioDevice &&other) noexcept : id_(other.id_) { other.id_ = 0; }
-    AudioDevice &operator=(AudioDevice &&other) noexcept;
-
-    SDL_AudioDeviceID id() const { return id_; }
-    bool isOpen() const { return id_ != 0; }
-    // Waits for the device's thread to leave the callback, then closes.
-    void close();
-
-private:
-    SDL_AudioDeviceID id_ = 0;
+// ---- the playback device (sdl_audio_device.cpp) ----
+// The one device, opened at audio start and kept until the program ends.
+// Its callback (SDL's audio thread) asks each source to add its samples:
+// 32-bit float, interleaved in the device's channels.
+struct OutputFormat {
+    int rate = 0;
+    Uint8 channels = 0;
+    Uint16 frames = 0; // per callback
 };
-
-// Closes the wave-out devices kept open for later sounds (sdl_wave_out.cpp),
-// for a system that allows one open device only. False when none was open.
-bool releaseIdleWaveDevices();
-
-// Result of the Windows multimedia API for a format it cannot play.
-constexpr int32_t WaveBadFormat = 32;
+// False, once reported, when no device can be opened.
+bool openOutputDevice();
+bool outputOpen();
+const OutputFormat &outputFormat();
+// A converter from a sound's format to the device's; null when SDL cannot
+// convert it or no device is open.
+SDL_AudioStream *newStreamToOutput(const platform::WaveFormat &format);
+// SDL reported a device gone (the sound server ended): told once.
+void noteAudioDeviceRemoved(const SDL_AudioDeviceEvent &event);
+// At the program's end only.
+void closeOutputDevice();
 
 // Whether SDL can be asked for this format: 8 or 16 bits, 1..8 channels.
 bool playableFormat(const platform::WaveFormat &format);
-// Sample frames per callback: small, so that a cut is heard at once.
-uint16_t bufferFramesFor(uint32_t rate);
-// Opens a paused playback device for exactly this format (SDL converts to
-// what the hardware wants). The callback runs on SDL's audio thread. The
-// silence byte of the format is stored in *silence.
-AudioDevice openPlaybackDevice(const platform::WaveFormat &format, SDL_AudioCallback callback,
-                               void *userData, uint8_t *silence);
+
+// An SDL_AudioStream, freed when the object goes.
+struct AudioStreamFree {
+    void operator()(SDL_AudioStream *stream) const { SDL_FreeAudioStream(stream); }
+};
+using AudioStreamPtr = std::unique_ptr<SDL_AudioStream, AudioStreamFree>;
+
+// The most samples of whole frames of the device that fit in `capacity`:
+// SDL's converter hands out whole frames only.
+size_t wholeFrameSamples(size_t capacity);
+
+// The sources, called by the device's callback with the device's samples
+// (frames x channels floats), to which they add their own.
+void mixWaveOut(float *out, size_t samples);      // sdl_wave_out.cpp
+void mixLoopingSound(float *out, size_t samples); // sdl_looping_sound.cpp
+
+// Result of the Windows multimedia API for a format it cannot play.
+constexpr int32_t WaveBadFormat = 32;
 
 } // namespace sdl_backend

@@ -1,22 +1,31 @@
-// The looping sound of the tone generator: a WAV image in memory played over
-// and over on a device of its own until it is stopped.
+// The looping sound of the tone generator: a WAV image in memory played
+// over and over through the playback device until it is stopped. Starting
+// and stopping only hand the image to the device's callback or take it
+// back, under a mutex the callback holds for a few microseconds.
 #include "platform/sdl/sdl_internal.h"
 #include "platform/wav_format.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <mutex>
 #include <optional>
 
 namespace sdl_backend {
 
 namespace {
 
+// Source frames handed to the converter at a time, and converted samples
+// taken from it at a time (on the callback's stack).
+constexpr size_t FeedFrames = 1024;
+constexpr size_t TakeSamples = 1024;
+
 struct LoopingState {
-    // Read by the audio callback; set only while the device is closed.
+    std::mutex mutex;
+    AudioStreamPtr stream; // null while nothing loops
     const uint8_t *samples = nullptr;
-    size_t length = 0;
+    size_t length = 0; // whole frames
+    size_t frameBytes = 1;
     size_t position = 0;
-    AudioDevice device; // last: it goes first
 };
 
 LoopingState state;
@@ -47,20 +56,38 @@ std::optional<WavImage> parseWavImage(const uint8_t *image, size_t size) {
     return sound;
 }
 
-// SDL's audio thread.
-void fillLooping(void *userData, Uint8 *stream, int length) {
-    LoopingState &s = *static_cast<LoopingState *>(userData);
-    auto remaining = static_cast<size_t>(length);
-    while (remaining > 0) {
-        const size_t n = std::min(remaining, s.length - s.position);
-        std::memcpy(stream, s.samples + s.position, n);
-        stream += n;
-        remaining -= n;
-        s.position = (s.position + n) % s.length;
-    }
+// Hands the converter the next part of the loop, from where it left off;
+// false when the converter refuses it.
+bool feedLoop(LoopingState &s) {
+    const size_t n = std::min(s.length - s.position, FeedFrames * s.frameBytes);
+    if (SDL_AudioStreamPut(s.stream.get(), s.samples + s.position, static_cast<int>(n)) != 0)
+        return false;
+    s.position = (s.position + n) % s.length;
+    return true;
 }
 
 } // namespace
+
+// SDL's audio thread.
+void mixLoopingSound(float *out, size_t samples) {
+    LoopingState &s = state;
+    std::lock_guard lock(s.mutex);
+    if (s.stream == nullptr)
+        return;
+    std::array<float, TakeSamples> piece;
+    size_t filled = 0;
+    while (filled < samples) {
+        const size_t n = std::min(samples - filled, wholeFrameSamples(piece.size()));
+        const int got =
+            SDL_AudioStreamGet(s.stream.get(), piece.data(), static_cast<int>(n * sizeof(float)));
+        if (got < 0 || (got == 0 && !feedLoop(s)))
+            return;
+        const size_t taken = static_cast<size_t>(got) / sizeof(float);
+        for (size_t i = 0; i < taken; ++i)
+            out[filled + i] += piece[i];
+        filled += taken;
+    }
+}
 
 void shutdownLoopingSound() {
     platform::stopLoopingSound();
@@ -77,20 +104,26 @@ void playLoopingSound(const uint8_t *wavImage, size_t size) {
     const std::optional<WavImage> wav = parseWavImage(wavImage, size);
     if (!wav || !ensureAudio())
         return;
+    AudioStreamPtr stream(newStreamToOutput(wav->format));
+    if (stream == nullptr)
+        return;
+    std::lock_guard lock(state.mutex);
+    state.stream = std::move(stream);
     state.samples = wav->samples;
     state.length = wav->length;
+    state.frameBytes = wav::blockAlign(wav->format.channels, wav->format.bits);
     state.position = 0;
-    state.device = openPlaybackDevice(wav->format, fillLooping, &state, nullptr);
-    if (!state.device.isOpen() && releaseIdleWaveDevices())
-        state.device = openPlaybackDevice(wav->format, fillLooping, &state, nullptr);
-    if (state.device.isOpen())
-        SDL_PauseAudioDevice(state.device.id(), 0);
 }
 
+// Once this returns, the callback no longer reads the image.
 void stopLoopingSound() {
-    state.device.close();
-    state.samples = nullptr;
-    state.length = 0;
+    AudioStreamPtr stream;
+    {
+        std::lock_guard lock(state.mutex);
+        std::swap(stream, state.stream);
+        state.samples = nullptr;
+        state.length = 0;
+    }
 }
 
 } // namespace platform

@@ -33,6 +33,9 @@ void translateEvent(const SDL_Event &event) {
     case SDL_MOUSEMOTION:
         handleInputEvent(event);
         break;
+    case SDL_AUDIODEVICEREMOVED:
+        noteAudioDeviceRemoved(event.adevice);
+        break;
     default: // SDL_USEREVENT only wakes a wait; the rest concerns nobody here
         break;
     }

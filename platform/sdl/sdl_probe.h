@@ -1,4 +1,4 @@
-// A look into the SDL backend's wave-out device for latency measurements:
+// A look into the SDL backend's playback device for latency measurements:
 // when its callback ran and how much of what it handed to SDL was sound.
 #pragma once
 
@@ -9,15 +9,22 @@ namespace sdl_backend {
 
 struct WaveCallbackRecord {
     int64_t steadyNs = 0;      // std::chrono::steady_clock time at the callback's start
-    uint32_t soundBytes = 0;   // bytes taken from queued blocks
-    uint32_t silenceBytes = 0; // bytes of silence after them
+    uint32_t soundBytes = 0;   // device bytes made from queued blocks
+    uint32_t silenceBytes = 0; // device bytes of silence after them
 };
 
-// The most recent callbacks of the open wave-out device, oldest first (the
-// device keeps the last 512). Returns how many were copied.
+// The most recent callbacks of the playback device, oldest first (the last
+// 512 are kept), with what the wave-out queue gave them. Returns how many
+// were copied.
 size_t waveCallbackHistory(WaveCallbackRecord *out, size_t capacity);
 
-// Sample frames per callback of the open wave-out device; 0 when none is open.
-uint32_t waveBufferFrames();
+// The playback device: its rate, channels and sample frames per callback
+// (all 0 when no device is open). One callback's frames are its period.
+struct OutputInfo {
+    uint32_t rate = 0;
+    uint32_t channels = 0;
+    uint32_t frames = 0;
+};
+OutputInfo outputInfo();
 
 } // namespace sdl_backend
