@@ -242,9 +242,8 @@ bool checkFile(const std::string &path, Findings &findings) {
 
 // The list is read in the format the configuration's ACENTOS chooses.
 void checkWordList(const std::string &path, Findings &findings) {
-    const game::WordListFormat format = game::readOptions().accents
-                                            ? game::WordListFormat::Accented
-                                            : game::WordListFormat::Classic;
+    const game::WordListFormat format = game::readOptions().accents ? game::WordListFormat::Accented
+                                                                    : game::WordListFormat::Classic;
     if (!game::reportWordList(path, findings.sinkFor(path), format))
         findings.add(path, 0, "cannot be read: the game stops at its start");
 }
