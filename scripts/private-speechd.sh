@@ -9,6 +9,9 @@
 #                               once; with "clocked" the sound goes to the
 #                               null sink of a private PulseAudio, which
 #                               plays it in real time (sets pulse_pid)
+#   private_speechd_wait_for_sound FROM
+#                               waits up to 20 s for sound sent to the audio
+#                               output after line FROM of its log
 #   private_speechd_stop        stops it (SIGTERM, then SIGKILL after 5 s),
 #                               and its PulseAudio
 #
@@ -89,6 +92,16 @@ private_end() {
     sleep 0.1
   done
   { kill -9 "$1"; wait "$1"; } 2>/dev/null
+}
+
+# Waits up to 20 s for the server to hand sound to its audio output after
+# line FROM of its log.
+private_speechd_wait_for_sound() { # from
+  for _ in $(seq 200); do
+    tail -n +"$1" "$speechd_log" 2>/dev/null | grep -q "Sent to audio" && return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 private_speechd_stop() {

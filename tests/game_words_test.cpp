@@ -82,18 +82,34 @@ template <typename Say> void expectEveryGameWord(const std::string &tableName, S
         ADD_FAILURE() << tableName << " holds " << word << ", which the word list does not";
 }
 
+// The groups the native synthesizer reads: brackets and unit separators out.
+std::string nativeSays(const std::string &word) {
+    std::string groups;
+    for (const char c : diphone::translator::translateText(word))
+        if (c != '[' && c != ']' && c != '/')
+            groups += c;
+    return squeezed(groups);
+}
+
+// The engine's phoneme names, pauses and comment lines out.
+std::string engineSays(const std::string &word) {
+    std::string names;
+    for (const std::string &line : quelo::queloPipeline(word, quelo::Stage::Phonemes)) {
+        if (line.empty() || line[0] == ';' || line == "__")
+            continue;
+        names += ' ';
+        for (const char c : line)
+            if (c != '\xa8') // the mark that ends a stressed vowel's lengthening
+                names += c;
+    }
+    return squeezed(names);
+}
+
 TEST(GameWords, NativeVoiceSaysEachAsItsTable) {
     namespace tr = diphone::translator;
     ASSERT_TRUE(tr::loadRules(kSource + "/data/voice/regras.rgr"));
     ASSERT_TRUE(tr::loadExceptions(kSource + "/data/voice/portug.exc"));
-    // The groups the synthesizer reads: brackets and unit separators out.
-    expectEveryGameWord("game_words_native.tsv", [](const std::string &word) {
-        std::string groups;
-        for (const char c : tr::translateText(word))
-            if (c != '[' && c != ']' && c != '/')
-                groups += c;
-        return squeezed(groups);
-    });
+    expectEveryGameWord("game_words_native.tsv", nativeSays);
     tr::freeRules();
 }
 
@@ -187,25 +203,13 @@ std::map<std::string, std::string> everydayWords() {
     return table;
 }
 
-std::string nativeSays(const std::string &word) {
-    std::string groups;
-    for (const char c : diphone::translator::translateText(word))
-        if (c != '[' && c != ']' && c != '/')
-            groups += c;
-    return squeezed(groups);
-}
-
-std::string engineSays(const std::string &word) {
-    std::string names;
-    for (const std::string &line : quelo::queloPipeline(word, quelo::Stage::Phonemes)) {
-        if (line.empty() || line[0] == ';' || line == "__")
-            continue;
-        names += ' ';
-        for (const char c : line)
-            if (c != '\xa8') // the mark that ends a stressed vowel's lengthening
-                names += c;
-    }
-    return squeezed(names);
+// The engine's shipped rules and respellings; the phonemes do not depend on
+// the voice's diphones, so the diphone list is a bare one in `dir`.
+bool loadShippedEngineData(test_support::TempDir &dir) {
+    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
+    const std::string data = kSource + "/data/quelo/";
+    return quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
+                                data + "portug.pro", dir.file("portug.dfn"));
 }
 
 TEST(EverydayWords, NativeVoiceSaysEachAsTheTable) {
@@ -220,10 +224,7 @@ TEST(EverydayWords, NativeVoiceSaysEachAsTheTable) {
 
 TEST(EverydayWords, BuiltInEngineSaysEachAsTheTable) {
     test_support::TempDir dir;
-    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
-    const std::string data = kSource + "/data/quelo/";
-    ASSERT_TRUE(quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
-                                     data + "portug.pro", dir.file("portug.dfn")));
+    ASSERT_TRUE(loadShippedEngineData(dir));
     for (const auto &[word, phonemes] : everydayWords())
         EXPECT_EQ(engineSays(platform::utf8ToCp1252(word)), phonemes) << word;
 }
@@ -233,10 +234,7 @@ TEST(EverydayWords, BuiltInEngineSaysEachAsTheTable) {
 // as their parts.
 TEST(EverydayWords, BuiltInEngineRespellsHyphenatedLoanwords) {
     test_support::TempDir dir;
-    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
-    const std::string data = kSource + "/data/quelo/";
-    ASSERT_TRUE(quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
-                                     data + "portug.pro", dir.file("portug.dfn")));
+    ASSERT_TRUE(loadShippedEngineData(dir));
     const struct {
         const char *text, *phonemes;
     } cases[] = {
@@ -252,23 +250,8 @@ TEST(EverydayWords, BuiltInEngineRespellsHyphenatedLoanwords) {
 
 TEST(GameWords, BuiltInEngineSaysEachAsItsTable) {
     test_support::TempDir dir;
-    // The phonemes do not depend on the voice's diphones.
-    test_support::writeFile(dir.file("portug.dfn"), "_ _\r\n");
-    const std::string data = kSource + "/data/quelo/";
-    ASSERT_TRUE(quelo::queloLoadData(data + "portug.nrl", data + "portug.exc", data + "portug.abr",
-                                     data + "portug.pro", dir.file("portug.dfn")));
-    expectEveryGameWord("game_words_quelo.tsv", [](const std::string &word) {
-        std::string names;
-        for (const std::string &line : quelo::queloPipeline(word, quelo::Stage::Phonemes)) {
-            if (line.empty() || line[0] == ';' || line == "__")
-                continue;
-            names += ' ';
-            for (const char c : line)
-                if (c != '\xa8') // the mark that ends a stressed vowel's lengthening
-                    names += c;
-        }
-        return squeezed(names);
-    });
+    ASSERT_TRUE(loadShippedEngineData(dir));
+    expectEveryGameWord("game_words_quelo.tsv", engineSays);
 }
 
 } // namespace

@@ -26,16 +26,6 @@ stop_server() {
   private_speechd_stop
 }
 
-# Waits up to 20 s for the server to hand sound to its audio output after
-# line `from` of its log.
-wait_for_sound() {
-  for _ in $(seq 200); do
-    tail -n +"$1" "$log" 2>/dev/null | grep -q "Sent to audio" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 zebfala() {
   ZEBUNA_ROOT="$root" timeout 60 "$zebfala" "$@"
 }
@@ -122,7 +112,7 @@ grep -q "^engine begin" "$work/big.txt" || fail "a 70000-byte text was not spoke
 from=$(($(wc -l <"$log") + 1))
 zebfala --engine sapi5 --transcript "$long$long" >"$work/killed.txt" &
 speaker=$!
-if wait_for_sound "$from"; then
+if private_speechd_wait_for_sound "$from"; then
   { kill -9 "$server_pid"; wait "$server_pid"; } 2>/dev/null
   speechd_pid=
   wait "$speaker" || fail "a killed server made zebfala exit with $?"
@@ -146,7 +136,7 @@ start_server
 from=$(($(wc -l <"$log") + 1))
 timeout 60 "$program" --config "$(config 5)" --seed 1234 --keys "ascn" >"$work/gone.txt" &
 game=$!
-wait_for_sound "$from" && { kill -9 "$server_pid"; wait "$server_pid"; } 2>/dev/null
+private_speechd_wait_for_sound "$from" && { kill -9 "$server_pid"; wait "$server_pid"; } 2>/dev/null
 speechd_pid=
 wait "$game" || fail "the game whose server was killed exited with $?"
 grep -qF "text Tchau, até a próxima...\\n" "$work/gone.txt" ||

@@ -26,16 +26,6 @@ start_server() {
   log=$speechd_log
 }
 
-# Waits up to 20 s for the server to hand sound to its audio output after
-# line `from` of its log.
-wait_for_sound() {
-  for _ in $(seq 200); do
-    tail -n +"$1" "$log" 2>/dev/null | grep -q "Sent to audio" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # Waits up to 20 s for `text` in `file`.
 wait_for_text() {
   for _ in $(seq 200); do
@@ -119,7 +109,7 @@ restart_server() {
 restart_server
 from=$(($(wc -l <"$log") + 1))
 play resumed 5 "$work/long.pal" "${win_long}s${win_long}n"
-if wait_for_sound "$from"; then
+if private_speechd_wait_for_sound "$from"; then
   kill -STOP "$speechd_pid"
   stopped_at=$(now_ms)
   wait_for_text "$work/resumed.err" "$lost_notice" || fail "a stopped server was never told as lost"
@@ -147,7 +137,7 @@ restart_server
 from=$(($(wc -l <"$log") + 1))
 started=$(now_ms)
 play frozen 5 "$work/long.pal" "${win_long}s${win_long}s${win_long}n"
-if wait_for_sound "$from"; then
+if private_speechd_wait_for_sound "$from"; then
   kill -STOP "$speechd_pid"
 else
   fail "the server never sounded the long word"
@@ -168,7 +158,7 @@ for kind in 5 4; do
   restart_server
   from=$(($(wc -l <"$log") + 1))
   play "killed$kind" "$kind" "$work/long.pal" "${win_long}s${win_long}s${win_long}n"
-  if wait_for_sound "$from"; then
+  if private_speechd_wait_for_sound "$from"; then
     { kill -9 "$speechd_pid"; wait "$speechd_pid"; } 2>/dev/null
     speechd_pid=
   else
