@@ -308,51 +308,65 @@ bool consonantAt(const std::string &w, size_t p) {
     return p >= 1 && p <= w.size() && isConsonant(w[p - 1]);
 }
 
-// The state after examining position p (1-based) in `state`.
-int stressStep(const std::string &w, size_t p, int stressState) {
+// Where the stress scan stands, reading the word from its end.
+enum class StressScan {
+    WordEnd,        // nothing read yet
+    EndsInLNRXZ,    // the word ends in l, n, r, x or z
+    EndsInM,        // the word ends in m
+    EndsInIU,       // the ending's vowel is i or u
+    EndsInS,        // the word ends in s
+    SeekVowel,      // the ending's vowel is read: look for the one before it
+    MarkPrevious,   // mark the character read one step before
+    MarkTwoBack,    // mark the character read two steps before
+    IUBeforeEnding, // an i or u stands before the ending
+};
+
+// The state after examining position p (1-based) in `scan`.
+StressScan stressStep(const std::string &w, size_t p, StressScan scan) {
+    using enum StressScan;
     const char c = w[p - 1];
     const auto is = [&](std::initializer_list<char> letters) { return isLower(w, p, letters); };
-    switch (stressState) {
-    case 0:
+    switch (scan) {
+    case WordEnd:
         if (is({'a', 'e', 'o'}))
-            return 5;
+            return SeekVowel;
         if (is({'i', 'u'}))
-            return 3;
+            return EndsInIU;
         if (is({'l', 'n', 'r', 'x', 'z'}))
-            return 1;
+            return EndsInLNRXZ;
         if (c == 'm')
-            return 2;
-        return c == 's' ? 4 : 0;
-    case 1:
-        return isVowel(c) ? 6 : 1;
-    case 2:
+            return EndsInM;
+        return c == 's' ? EndsInS : WordEnd;
+    case EndsInLNRXZ:
+        return isVowel(c) ? MarkPrevious : EndsInLNRXZ;
+    case EndsInM:
         if (is({'a', 'e'}))
-            return 5;
+            return SeekVowel;
         if (is({'i', 'u'}))
-            return 3;
-        return c == 'o' ? 6 : 2;
-    case 3:
+            return EndsInIU;
+        return c == 'o' ? MarkPrevious : EndsInM;
+    case EndsInIU:
         if (isConsonant(c) || (isLower(w, p - 1, {'u'}) && isLower(w, p - 2, {'g', 'q'})))
-            return 7;
-        return 6;
-    case 4:
+            return MarkTwoBack;
+        return MarkPrevious;
+    case EndsInS:
         if (is({'a', 'e', 'o'}))
-            return 5;
-        return is({'i', 'u'}) ? 3 : 4;
-    case 5:
+            return SeekVowel;
+        return is({'i', 'u'}) ? EndsInIU : EndsInS;
+    case SeekVowel:
         if (is({'a', 'e', 'o'}))
-            return 6;
-        return is({'i', 'u'}) ? 8 : 5;
-    case 8: {
+            return MarkPrevious;
+        return is({'i', 'u'}) ? IUBeforeEnding : SeekVowel;
+    case IUBeforeEnding: {
         if (isConsonant(c) || (c == 'u' && isLower(w, p - 1, {'g', 'q'})))
-            return 7;
+            return MarkTwoBack;
         const bool closing = (isLower(w, p + 2, {'n'}) && isLower(w, p + 3, {'h'})) ||
                              (isLower(w, p + 2, {'r'}) && isLower(w, p + 3, {'r'})) ||
                              (consonantAt(w, p + 3) && !isLower(w, p + 3, {'h'}));
-        return isLower(w, p + 2, {'l', 'm', 'n', 'r', 'z'}) && closing ? 7 : 6;
+        return isLower(w, p + 2, {'l', 'm', 'n', 'r', 'z'}) && closing ? MarkTwoBack : MarkPrevious;
     }
     default:
-        return stressState;
+        return scan;
     }
 }
 
@@ -428,14 +442,16 @@ void markStress(Word &word) {
     // A respelling that marks its own stress keeps it.
     if (std::any_of(w.begin(), w.end(), [](char c) { return isVowel(c) && upper(c) == c; }))
         return;
-    int stressState = 0;
+    // A marking state takes effect at the next step, so a decision made at
+    // the word's first character is never applied.
+    StressScan scan = StressScan::WordEnd;
     for (size_t p = w.size(); p >= 1; --p) {
-        if (stressState == 6 || stressState == 7) {
-            const size_t mark = p + (stressState == 6 ? 1 : 2);
+        if (scan == StressScan::MarkPrevious || scan == StressScan::MarkTwoBack) {
+            const size_t mark = p + (scan == StressScan::MarkPrevious ? 1 : 2);
             w[mark - 1] = upper(w[mark - 1]);
             return;
         }
-        stressState = stressStep(w, p, stressState);
+        scan = stressStep(w, p, scan);
     }
 }
 
