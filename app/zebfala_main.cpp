@@ -349,7 +349,7 @@ int speakWithQuelo(const Options &options) {
     }
     const auto speak = [&] {
         servers::serverSpeak(options.text);
-        while (servers::serverBusy(0))
+        while (servers::serverBusy(servers::Busy::Sounding))
             console::delayMs(10);
         servers::serverClose();
     };
@@ -402,7 +402,7 @@ int speakWithServer(const Options &options) {
     }
     servers::serverSpeak(options.text);
     // A key cuts the text, as it does in the game.
-    while (servers::serverBusy(0)) {
+    while (servers::serverBusy(servers::Busy::Sounding)) {
         if (console::keyPressed()) {
             servers::serverStop();
             break;

@@ -49,7 +49,7 @@ double untilEngine(const std::string &what, size_t from, Clock::time_point start
 
 void waitIdle() {
     const auto start = Clock::now();
-    while (servers::serverBusy(0) && msSince(start) < GiveUpMs)
+    while (servers::serverBusy(servers::Busy::Sounding) && msSince(start) < GiveUpMs)
         console::waitMessage();
 }
 
@@ -97,7 +97,7 @@ bool benchKind(const char *name, int32_t kind) {
         from = engineEvents();
         t = Clock::now();
         servers::serverStop();
-        while (servers::serverBusy(0) && msSince(t) < GiveUpMs)
+        while (servers::serverBusy(servers::Busy::Sounding) && msSince(t) < GiveUpMs)
             console::waitMessage();
         idle.add(msSince(t));
         cancel.add(untilEngine("cancel", from, t));

@@ -55,6 +55,11 @@ void waitMessage();
 uint16_t readLine(uint8_t *buffer, uint16_t capacity);
 std::string readLineText(); // the standard input stream: one line, without CR LF
 void postMessage(uint32_t userMessage);
+// The Braille typing modes: off; chords typed as their table's characters;
+// chords with the number, capital and caps-lock signs applied.
+constexpr int32_t BrailleOff = 0;
+constexpr int32_t BrailleChords = 1;
+constexpr int32_t BrailleWithSigns = 2;
 void setBrailleMode(int32_t mode);
 int32_t brailleMode();
 

@@ -76,7 +76,8 @@ int32_t freePlaces() {
 
 void onCharacter(uint8_t c, uint8_t modifiers) {
     auto &s = state();
-    if (s.braille.mode != 0 && (c == ' ' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+    if (s.braille.mode != BrailleOff &&
+        (c == ' ' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
         return;
     if (freePlaces() == 0)
         return;
@@ -97,7 +98,7 @@ void onKeyDown(uint32_t virtualKey, uint8_t modifiers) {
     const bool ctrl = modifiers & platform::ModCtrl;
     if (alt) {
         if (ctrl && virtualKey == vk::F12) {
-            setBrailleMode(0);
+            setBrailleMode(BrailleOff);
             return;
         }
         if (ctrl && virtualKey == vk::F11) {
@@ -115,7 +116,7 @@ void onKeyDown(uint32_t virtualKey, uint8_t modifiers) {
             return;
         }
     }
-    if (!ctrl && s.braille.mode != 0 && brailleBit(virtualKey) != 0) {
+    if (!ctrl && s.braille.mode != BrailleOff && brailleBit(virtualKey) != 0) {
         s.braille.chord |= brailleBit(virtualKey);
         s.braille.held |= brailleBit(virtualKey);
         return;
@@ -186,7 +187,7 @@ bool onBrailleKeyUp(uint32_t virtualKey, uint8_t modifiers) {
         ch = b.chord == 64 ? ' ' : static_cast<uint8_t>(BrailleTable[b.chord & 63] & 31);
     } else {
         ch = BrailleTable[b.chord];
-        if (b.mode == 2)
+        if (b.mode == BrailleWithSigns)
             ch = applySignRules(ch);
     }
     if (ch != NoCharacter && state().keyCount <= KeyQueueCapacity - 1)
@@ -252,7 +253,7 @@ bool windowProcedure(const Message &msg) {
         onKeyDown(msg.code, msg.modifiers);
         return true;
     case Msg::KeyUp:
-        return s.braille.mode != 0 && onBrailleKeyUp(msg.code, msg.modifiers);
+        return s.braille.mode != BrailleOff && onBrailleKeyUp(msg.code, msg.modifiers);
     case Msg::Timer:
         return true;
     case Msg::RButtonDown:
@@ -285,14 +286,14 @@ void endProgram(int32_t code) {
 
 void setBrailleMode(int32_t mode) {
     auto &b = state().braille;
-    if (mode > 2)
-        mode = 1;
-    if (mode == 0) {
+    if (mode > BrailleWithSigns)
+        mode = BrailleChords;
+    if (mode == BrailleOff) {
         b.chord = b.held = 0;
         clearBrailleSigns();
-        if (b.mode != 0)
+        if (b.mode != BrailleOff)
             sound(100);
-    } else if (mode == 1) {
+    } else if (mode == BrailleChords) {
         sound(800);
         sound(1600);
     } else {

@@ -62,7 +62,7 @@ protected:
         return count;
     }
     static void waitIdle() {
-        while (servers::serverBusy(0))
+        while (servers::serverBusy(servers::Busy::Sounding))
             platform::waitMessage();
     }
     test_support::TempDir dir;
@@ -81,7 +81,7 @@ TEST_F(ServersTest, Sapi5StartSpeakBusyStopCloseInOrder) {
     size_t mark = headless::engineCalls().size();
     const uint64_t before = headless::nowMs();
     servers::serverSpeak("casa");
-    EXPECT_TRUE(servers::serverBusy(0));
+    EXPECT_TRUE(servers::serverBusy(servers::Busy::Sounding));
     waitIdle();
     // 10 ms to the first sound, 50 ms a character.
     EXPECT_EQ(headless::nowMs() - before, 210u);
@@ -155,7 +155,7 @@ TEST_F(ServersTest, Sapi5FailedSpeakBeepsAndIsNotBusy) {
     script.speak = platform::EFail;
     ASSERT_TRUE(start(servers::ServerKindSapi5, 1, 0, 0, script));
     servers::serverSpeak("casa");
-    EXPECT_FALSE(servers::serverBusy(0));
+    EXPECT_FALSE(servers::serverBusy(servers::Busy::Sounding));
     EXPECT_EQ(test_support::transcriptLines("beep").size(), 0u); // "beep" has no argument
     EXPECT_NE(headless::transcriptText().find("beep\n"), std::string::npos);
     EXPECT_TRUE(servers::sapi5Stop(servers::Sapi5Class::Standard)); // a failed purge
@@ -174,7 +174,7 @@ TEST_F(ServersTest, AFailedTextIsHandedBackOnlyWhenTheServerIsLost) {
             headless::scriptSpeechEngines(failing);
             const size_t beeps = beepsHeard();
             EXPECT_EQ(servers::serverSpeak("casa"), !lost);
-            EXPECT_FALSE(servers::serverBusy(0));
+            EXPECT_FALSE(servers::serverBusy(servers::Busy::Sounding));
             EXPECT_EQ(beepsHeard() > beeps, kind == servers::ServerKindSapi5 && !lost);
             servers::serverClose();
         }
@@ -287,9 +287,10 @@ TEST_F(ServersTest, Sapi4BusyModeOneIgnoresTheAudioStillPlaying) {
     script.audioTailMs = 300;
     ASSERT_TRUE(start(servers::ServerKindSapi4, 1, 0, 0, script));
     servers::serverSpeak("casa");
-    while (servers::serverBusy(1))
+    while (servers::serverBusy(servers::Busy::Queued))
         platform::waitMessage();
-    EXPECT_TRUE(servers::serverBusy(0)); // the audio goes on after the text is done
+    EXPECT_TRUE(
+        servers::serverBusy(servers::Busy::Sounding)); // the audio goes on after the text is done
     const uint64_t textDone = headless::nowMs();
     waitIdle();
     EXPECT_EQ(headless::nowMs() - textDone, 300u);
@@ -299,12 +300,12 @@ TEST_F(ServersTest, Sapi4StopResetsTheAudioAndIsIdleAtOnce) {
     ASSERT_TRUE(start(servers::ServerKindSapi4, 1));
     servers::serverSpeak("uma frase comprida");
     while (!logged("sink audioStart"))
-        platform::waitMessage(), servers::serverBusy(0);
+        platform::waitMessage(), servers::serverBusy(servers::Busy::Sounding);
     const uint64_t before = headless::nowMs();
     servers::serverStop();
     EXPECT_EQ(headless::nowMs() - before, 200u); // 50 ms before the reset, 150 after
     EXPECT_TRUE(logged("central.audioReset"));
-    EXPECT_FALSE(servers::serverBusy(0));
+    EXPECT_FALSE(servers::serverBusy(servers::Busy::Sounding));
     EXPECT_EQ(headless::textsSounding(), 0u);
 }
 
@@ -312,13 +313,13 @@ TEST_F(ServersTest, Sapi4FailedTextDataStopsTheEngine) {
     ASSERT_TRUE(start(servers::ServerKindSapi4, 1));
     servers::serverSpeak("primeira frase");
     while (!logged("sink audioStart"))
-        platform::waitMessage(), servers::serverBusy(0);
+        platform::waitMessage(), servers::serverBusy(servers::Busy::Sounding);
     EngineScript refusing;
     refusing.textData = platform::EFail;
     headless::scriptSpeechEngines(refusing);
     servers::serverSpeak("segunda");
     EXPECT_TRUE(logged("central.audioReset"));
-    EXPECT_FALSE(servers::serverBusy(0));
+    EXPECT_FALSE(servers::serverBusy(servers::Busy::Sounding));
 }
 
 TEST_F(ServersTest, Sapi4StartFailuresReleaseWhatWasMade) {

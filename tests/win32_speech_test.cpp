@@ -90,12 +90,12 @@ protected:
         return count(engine, call) > 0;
     }
     static void waitIdle() {
-        while (servers::serverBusy(0))
+        while (servers::serverBusy(servers::Busy::Sounding))
             platform::waitMessage();
     }
     // Pumps until the stand-in has logged a line starting with `start`.
     void waitFor(const std::string &engine, const std::string &start) const {
-        while (!logged(engine, start) && servers::serverBusy(0))
+        while (!logged(engine, start) && servers::serverBusy(servers::Busy::Sounding))
             platform::waitMessage();
     }
     // Every object a stand-in made is gone.
@@ -132,7 +132,7 @@ TEST_F(StandInEngines, Sapi5VoiceCallsInOrderForBothClasses) {
         setStandIn("ZEB_STANDIN_MS", "50"); // still speaking at the first busy test
         ASSERT_TRUE(servers::serverStart(2, -5, 7, "", c.kind));
         servers::serverSpeak("casa");
-        EXPECT_TRUE(servers::serverBusy(0));
+        EXPECT_TRUE(servers::serverBusy(servers::Busy::Sounding));
         waitIdle();
         servers::serverClose();
         EXPECT_EQ(
@@ -155,7 +155,7 @@ TEST_F(StandInEngines, Sapi4EngineCallsAndNotificationsInOrder) {
     setStandIn("ZEB_STANDIN_MS", "50");
     ASSERT_TRUE(servers::serverStart(2, 150, 90, "", servers::ServerKindSapi4));
     servers::serverSpeak("  casa ");
-    EXPECT_TRUE(servers::serverBusy(0));
+    EXPECT_TRUE(servers::serverBusy(servers::Busy::Sounding));
     waitIdle();
     servers::serverClose();
     const std::string note = std::string(OnThisThread) + Ok;
@@ -196,9 +196,9 @@ TEST_F(StandInEngines, AStopCutsTheTextAtOnce) {
         ASSERT_TRUE(servers::serverStart(1, 0, 0, "", kind));
         servers::serverSpeak("uma frase comprida");
         waitFor(engine, kind == servers::ServerKindSapi4 ? "AudioStart" : "event StartStream");
-        ASSERT_TRUE(servers::serverBusy(0));
+        ASSERT_TRUE(servers::serverBusy(servers::Busy::Sounding));
         servers::serverStop();
-        EXPECT_FALSE(servers::serverBusy(0));
+        EXPECT_FALSE(servers::serverBusy(servers::Busy::Sounding));
         EXPECT_TRUE(logged(engine, kind == servers::ServerKindSapi4 ? "AudioReset -> 0x00000000"
                                                                     : "Speak 2 \" \" -> 0x0000"));
         servers::serverClose();
@@ -274,7 +274,7 @@ TEST_F(StandInEngines, AFailedSpeakOrStopLeavesTheClientIdle) {
             waitFor(engine, "AudioStart");
             servers::serverStop();
         }
-        EXPECT_FALSE(servers::serverBusy(0));
+        EXPECT_FALSE(servers::serverBusy(servers::Busy::Sounding));
         EXPECT_TRUE(logged(engine, c.seen));
         setStandIn("ZEB_STANDIN_FAIL", "");
         servers::serverClose();

@@ -104,7 +104,7 @@ void speakWithTheEngine(const Input &input) {
     if (!servers::serverStart(0, given.rate, given.pitch, "", servers::ServerKindQuelo))
         return;
     servers::serverSpeak(input.text);
-    while (servers::serverBusy(0))
+    while (servers::serverBusy(servers::Busy::Sounding))
         console::delayMs(10);
     servers::serverClose();
 }

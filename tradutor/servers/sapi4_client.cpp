@@ -209,9 +209,9 @@ bool sapi4Speak(const std::string &input) {
     return !platform::engineServerLost();
 }
 
-bool sapi4Busy(uint8_t mode) {
+bool sapi4Busy(Busy test) {
     const Progress &p = state.progress;
-    return mode == 1 ? p.pendingTexts > 0 : p.pendingTexts > 0 || p.audioActive;
+    return test == Busy::Queued ? p.pendingTexts > 0 : p.pendingTexts > 0 || p.audioActive;
 }
 
 void sapi4Stop() {

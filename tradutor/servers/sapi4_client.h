@@ -17,8 +17,7 @@ bool sapi4Start(int32_t voice, int32_t speed, int32_t pitch, const std::string &
 // False when the text was lost with a server that went away (see
 // platform::engineServerLost).
 bool sapi4Speak(const std::string &text);
-// Mode 1: only text still queued counts; mode 0: audio still playing too.
-bool sapi4Busy(uint8_t mode);
+bool sapi4Busy(Busy test);
 void sapi4Stop();
 void sapi4Close();
 

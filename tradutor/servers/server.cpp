@@ -67,7 +67,7 @@ bool serverStart(int32_t voice, int32_t rate, int32_t pitch, const std::string &
     serverKind = kind;
     const bool started = startSelected(voice, rate, pitch, outputFile);
     if (started)
-        while (serverBusy(1))
+        while (serverBusy(Busy::Queued))
             console::delayMs(IdlePollMs);
     return started;
 }
@@ -98,7 +98,7 @@ bool serverSpeak(const std::string &text) {
     return sapi4Speak(text);
 }
 
-bool serverBusy(uint8_t mode) {
+bool serverBusy(Busy test) {
     console::processMessages();
     switch (selected()) {
     case Server::Quelo:
@@ -109,7 +109,7 @@ bool serverBusy(uint8_t mode) {
     case Server::Sapi4:
         break;
     }
-    return sapi4Busy(mode);
+    return sapi4Busy(test);
 }
 
 std::vector<ServerVoice> serverVoices(int32_t kind) {

@@ -32,8 +32,10 @@ void serverClose();
 // stopped answering, and could not be reached again at this text): the
 // caller speaks it some other way. Every other outcome counts as taken.
 bool serverSpeak(const std::string &text);
-// Mode 1: only text still queued counts; mode 0: audio still playing counts too.
-bool serverBusy(uint8_t mode);
+// What a busy test counts: text still queued, and also audio still sounding
+// after its text is done (the numbers are the engines' own).
+enum class Busy : uint8_t { Sounding = 0, Queued = 1 };
+bool serverBusy(Busy test);
 void serverStop();
 
 // A voice a server of `kind` offers, as its number in VOZ names it (1-based).

@@ -164,7 +164,7 @@ bool isSpeaking() {
         return false;
     }
     if (facade().serverActive)
-        return wave::isWavePlaying() || servers::serverBusy(0);
+        return wave::isWavePlaying() || servers::serverBusy(servers::Busy::Sounding);
     return wave::isWavePlaying();
 }
 
@@ -172,7 +172,8 @@ void stopSpeech() {
     auto &s = facade();
     wave::stopWave();
     s.stopped = true;
-    if (s.serverActive && (servers::serverBusy(0) || s.engineType == servers::ServerKindQuelo))
+    if (s.serverActive &&
+        (servers::serverBusy(servers::Busy::Sounding) || s.engineType == servers::ServerKindQuelo))
         servers::serverStop();
     console::postMessage(WakeUpMessage);
 }
