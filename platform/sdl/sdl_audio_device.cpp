@@ -104,10 +104,15 @@ void noteAudioDeviceRemoved(const SDL_AudioDeviceEvent &event) {
         return;
     state.lostReported = true;
     std::fprintf(stderr, "Sound device lost, playing silently\n");
+    finishWaveOutSilently();
+}
+
+bool outputLost() {
+    return state.lostReported;
 }
 
 void closeOutputDevice() {
-    if (state.id != 0)
+    if (state.id != 0 && !state.lostReported)
         SDL_CloseAudioDevice(state.id);
     state.id = 0;
 }

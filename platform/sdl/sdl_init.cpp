@@ -85,7 +85,12 @@ void exitProcess(int32_t code) {
     sdl_backend::shutdownWaveOut();
     sdl_backend::shutdownWindow();
     sdl_backend::shutdownFont();
-    SDL_Quit();
+    // After a lost device SDL's audio would wait for its thread, which may
+    // wait for the dead server: only the video is shut down then.
+    if (sdl_backend::outputLost())
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    else
+        SDL_Quit();
     std::exit(code);
 }
 

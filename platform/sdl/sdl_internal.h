@@ -64,9 +64,12 @@ const OutputFormat &outputFormat();
 // A converter from a sound's format to the device's; null when SDL cannot
 // convert it or no device is open.
 SDL_AudioStream *newStreamToOutput(const platform::WaveFormat &format);
-// SDL reported a device gone (the sound server ended): told once.
+// SDL reported a device gone (the sound server ended): told once, and the
+// wave-out queue goes on in silence.
 void noteAudioDeviceRemoved(const SDL_AudioDeviceEvent &event);
-// At the program's end only.
+bool outputLost();
+// At the program's end only. A lost device is left alone: SDL's audio thread
+// may be waiting for the dead server, and closing the device would wait for it.
 void closeOutputDevice();
 
 // Whether SDL can be asked for this format: 8 or 16 bits, 1..8 channels.
@@ -86,6 +89,9 @@ size_t wholeFrameSamples(size_t capacity);
 // (frames x channels floats), to which they add their own.
 void mixWaveOut(float *out, size_t samples);      // sdl_wave_out.cpp
 void mixLoopingSound(float *out, size_t samples); // sdl_looping_sound.cpp
+// The device is gone: every block queued or still to come is done at once,
+// in queue order, without waiting for a callback that may never come again.
+void finishWaveOutSilently(); // sdl_wave_out.cpp
 
 // Result of the Windows multimedia API for a format it cannot play.
 constexpr int32_t WaveBadFormat = 32;

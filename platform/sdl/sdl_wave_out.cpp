@@ -40,6 +40,7 @@ struct Shared {
     size_t head = 0, count = 0;
     std::array<WaveCallbackRecord, HistoryCapacity> history{};
     size_t historyNext = 0, historyCount = 0;
+    bool silent = false; // the device is gone: blocks are done as they come
 };
 
 struct WaveOutState {
@@ -136,6 +137,18 @@ size_t waveCallbackHistory(WaveCallbackRecord *out, size_t capacity) {
     return n;
 }
 
+void finishWaveOutSilently() {
+    Shared &s = state.shared;
+    std::lock_guard lock(s.mutex);
+    s.silent = true;
+    for (; s.count > 0; --s.count) {
+        postDone(s.blocks[s.head].id);
+        s.head = (s.head + 1) % BlockCapacity;
+    }
+    s.head = 0;
+    s.stream.reset();
+}
+
 // After the device is closed: nothing reads the queue any more.
 void shutdownWaveOut() {
     Shared &s = state.shared;
@@ -161,6 +174,10 @@ int32_t waveOpen(const WaveFormat &format) {
     if (state.handedOut)
         waveClose();
     Shared &s = state.shared;
+    if (outputLost()) { // blocks are taken and done at once, in silence
+        state.handedOut = true;
+        return WaveOk;
+    }
     const bool sameFormat = format.rate == state.format.rate && format.bits == state.format.bits &&
                             format.channels == state.format.channels;
     if (s.stream == nullptr || !sameFormat) {
@@ -185,6 +202,10 @@ int32_t waveWrite(uint32_t blockId, const uint8_t *data, uint32_t length) {
         return WaveInvalidParam;
     Shared &s = state.shared;
     std::lock_guard lock(s.mutex);
+    if (s.silent) {
+        postDone(blockId);
+        return WaveOk;
+    }
     if (s.count == BlockCapacity)
         return WaveNoMem;
     s.blocks[(s.head + s.count) % BlockCapacity] =
