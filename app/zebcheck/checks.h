@@ -6,6 +6,7 @@
 
 #include "platform/data_report.h"
 #include "tradutor/rule_lines.h"
+#include "tradutor/rule_matcher.h"
 
 #include <cstddef>
 #include <functional>
@@ -82,8 +83,9 @@ void checkNativeUnits(const NativeUnitSources &sources, const std::string &voice
 
 // What both rule languages misread in a rule's patterns: a letter the word's
 // upper-cased letters never equal (`isLower`), a context symbol on the side
-// where it means nothing.
-void checkRulePatterns(const rule_lines::RuleText &rule, const std::function<bool(char)> &isLower,
+// where `language` gives it no meaning.
+void checkRulePatterns(const rule_lines::RuleText &rule, const rule_matcher::Language &language,
+                       const std::function<bool(char)> &isLower,
                        const std::function<void(const std::string &)> &say);
 
 // Rules that never apply: rules are tried in file order among those whose

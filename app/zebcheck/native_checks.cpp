@@ -8,6 +8,7 @@
 #include "tradutor/diphone/synthesizer_voice.h"
 #include "tradutor/diphone/translator.h"
 #include "tradutor/exception_table.h"
+#include "tradutor/rule_languages.h"
 #include "tradutor/rule_lines.h"
 
 #include <filesystem>
@@ -64,7 +65,7 @@ void checkNativeRules(const std::string &path, Findings &findings) {
     forEachRule(path, [&](size_t line, const rule_lines::RuleText &rule) {
         const auto say = [&](const std::string &what) { findings.add(path, line, what); };
         checkRulePatterns(
-            rule, [](char c) { return c >= 'a' && c <= 'z'; }, say);
+            rule, rule_matcher::rgr::language, [](char c) { return c >= 'a' && c <= 'z'; }, say);
         shadows.add(line, rule, say);
     });
 }

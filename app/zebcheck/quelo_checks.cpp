@@ -12,6 +12,7 @@
 #include "tradutor/quelo/normalise.h"
 #include "tradutor/quelo/prosody.h"
 #include "tradutor/quelo/rules.h"
+#include "tradutor/rule_languages.h"
 
 #include <filesystem>
 #include <map>
@@ -97,7 +98,8 @@ void checkRules(const std::string &path, const std::optional<Voice> &voice, bool
             return;
         const auto say = [&](const std::string &what) { findings.add(path, number, what); };
         checkRulePatterns(
-            rule, [](char c) { return quelo::upperLetter(c) != c; }, say);
+            rule, rule_matcher::nrl::language, [](char c) { return quelo::upperLetter(c) != c; },
+            say);
         shadows.add(number, rule, say);
         if (rule.output.size() > quelo::UsedRuleOutput)
             say("output " + data_report::quoted(rule.output) + " is longer than " +

@@ -2,22 +2,31 @@
 // word never matches, and rules an earlier rule always comes before.
 #include "app/zebcheck/checks.h"
 
-#include <string_view>
+#include "tradutor/rule_languages.h"
+
+#include <span>
 
 namespace zebcheck {
 namespace {
 
-// Context symbols that mean something on one side only; on the other they
-// are compared as the character itself, which no word holds.
-constexpr std::string_view LeftOnlySymbols = "]_|";
-constexpr std::string_view RightOnlySymbols = "&*+[\\";
+// A symbol one side of the language gives no meaning to while the other
+// does: there it is compared as the character itself, which no word holds.
+void checkSide(std::span<const rule_matcher::SymbolMeaning> side,
+               std::span<const rule_matcher::SymbolMeaning> other, const char *name,
+               const std::string &pattern, const std::function<void(const std::string &)> &say) {
+    for (const char c : pattern)
+        if (!rule_matcher::meaningOf(side, c) && rule_matcher::meaningOf(other, c))
+            say(std::string(1, c) + " means nothing in the " + name +
+                ": compared as a character, it never matches");
+}
 
 } // namespace
 
 // Letters of a rule are compared with the word's letters upper-cased; a
 // symbol used on the side where it means nothing is a character no word
-// holds. Shared with the built-in engine's rules, which read the same way.
-void checkRulePatterns(const rule_lines::RuleText &rule, const std::function<bool(char)> &isLower,
+// holds.
+void checkRulePatterns(const rule_lines::RuleText &rule, const rule_matcher::Language &language,
+                       const std::function<bool(char)> &isLower,
                        const std::function<void(const std::string &)> &say) {
     const auto lowerIn = [&](const char *part, const std::string &text) {
         for (const char c : text)
@@ -30,14 +39,8 @@ void checkRulePatterns(const rule_lines::RuleText &rule, const std::function<boo
     lowerIn("left context", rule.left);
     lowerIn("centre", rule.centre);
     lowerIn("right context", rule.right);
-    for (const char c : rule.left)
-        if (RightOnlySymbols.find(c) != std::string_view::npos)
-            say(std::string(1, c) +
-                " means nothing in the left context: compared as a character, it never matches");
-    for (const char c : rule.right)
-        if (LeftOnlySymbols.find(c) != std::string_view::npos)
-            say(std::string(1, c) +
-                " means nothing in the right context: compared as a character, it never matches");
+    checkSide(language.left, language.right, "left context", rule.left, say);
+    checkSide(language.right, language.left, "right context", rule.right, say);
 }
 
 void ShadowCheck::add(size_t line, const rule_lines::RuleText &rule,

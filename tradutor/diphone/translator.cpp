@@ -4,26 +4,19 @@
 
 #include "platform/file.h"
 #include "tradutor/exception_table.h"
+#include "tradutor/rule_languages.h"
 #include "tradutor/rule_lines.h"
 
 #include <algorithm>
 #include <array>
 #include <initializer_list>
-#include <set>
 
 namespace diphone::translator {
 namespace {
 
-struct LetterRule {
-    std::string left;
-    std::string centre;
-    std::string right;
-    std::string output;
-};
-
 struct State {
     // Rules bucketed by the first character of their centre, in file order.
-    std::array<std::vector<LetterRule>, ChainCount> chains;
+    rule_matcher::RuleBook rules{FirstChainCode, ChainCount};
     exception_table::Table exceptions;
 };
 
@@ -67,14 +60,6 @@ bool isLetterOrMark(char c) {
 
 bool isPauseChar(char c) {
     return c == ' ' || c == '!' || c == ',' || c == '.' || c == ':' || c == ';' || c == '?';
-}
-
-bool isFrontVowel(char c) {
-    return c == 'E' || c == 'I' || c == 'e' || c == 'i';
-}
-
-bool isBackVowel(char c) {
-    return c == 'A' || c == 'O' || c == 'a' || c == 'o';
 }
 
 char upper(char c) {
@@ -138,163 +123,7 @@ std::array<const char *, 128> buildAccentTable() {
     return table;
 }
 
-// ---- data files ----
-
 using rule_lines::cut;
-
-// A rule line: left "(" centre ")" right "=" output ["|" anything]. False
-// when the line makes no usable rule.
-bool parseRule(const std::string &line, LetterRule &rule) {
-    rule_lines::RuleText text;
-    if (!rule_lines::parseRuleLine(
-            line, {RuleLeftLength, RuleCentreLength, RuleRightLength, RuleOutputLength}, text))
-        return false;
-    rule = {text.left, text.centre, text.right, text.output};
-    if (rule.centre.empty())
-        return false;
-    const auto first = static_cast<uint8_t>(rule.centre[0]);
-    return first >= FirstChainCode && first < FirstChainCode + ChainCount;
-}
-
-size_t chainOf(char c) {
-    return static_cast<uint8_t>(c) - FirstChainCode;
-}
-
-bool hasChain(char c) {
-    const auto code = static_cast<uint8_t>(c);
-    return code >= FirstChainCode && code < FirstChainCode + ChainCount;
-}
-
-// ---- rule matching ----
-
-// Context matching over the word, positions 1..n; 0 and n + 1 lie outside.
-class Context {
-public:
-    explicit Context(const std::string &letters) : w_(letters), n_(letters.size()) {}
-
-    bool inside(size_t c) const { return c >= 1 && c <= n_; }
-    char at(size_t c) const { return inside(c) ? w_[c - 1] : '\0'; }
-
-    bool centreMatches(const std::string &centre, size_t q) const {
-        for (size_t k = 0; k < centre.size(); ++k)
-            if (!inside(q + k) || upper(at(q + k)) != centre[k])
-                return false;
-        return true;
-    }
-
-    // Read from its last character to its first, starting at c = q - 1.
-    bool leftMatches(const std::string &left, size_t q) const {
-        size_t c = q - 1;
-        for (size_t k = left.size(); k-- > 0;)
-            if (!leftSymbol(left[k], c))
-                return false;
-        return true;
-    }
-
-    // Read from its first character, starting at c = q + centre length.
-    bool rightMatches(const std::string &right, size_t c) const {
-        for (const char symbol : right)
-            if (!rightSymbol(symbol, c))
-                return false;
-        return true;
-    }
-
-private:
-    bool vowelOrMark(size_t c) const { return isVowel(at(c)) || isAccentMark(at(c)); }
-
-    bool plain(char symbol, size_t &c, bool rightward) const {
-        if (!inside(c) || upper(at(c)) != symbol)
-            return false;
-        c = rightward ? c + 1 : c - 1;
-        return true;
-    }
-
-    bool leftSymbol(char symbol, size_t &c) const {
-        switch (symbol) {
-        case '#':
-            if (!inside(c) || !vowelOrMark(c))
-                return false;
-            while (inside(c) && vowelOrMark(c))
-                --c;
-            return true;
-        case '%':
-            return !inside(c);
-        case ']':
-            if (inside(c) && isBackVowel(at(c))) {
-                --c;
-                return true;
-            }
-            if (inside(c) && isAccentMark(at(c)) && isBackVowel(at(c - 1))) {
-                c -= 2;
-                return true;
-            }
-            return false;
-        case '_':
-            if (c == 0)
-                return true;
-            if (isVowel(at(c))) {
-                --c;
-                return true;
-            }
-            if (inside(c) && isAccentMark(at(c)) && isVowel(at(c - 1))) {
-                c -= 2;
-                return true;
-            }
-            return false;
-        case '|': {
-            const char l = lower(at(c));
-            if (!inside(c) || (l != 'n' && l != 'r' && l != 's'))
-                return false;
-            --c;
-            return true;
-        }
-        default:
-            return plain(symbol, c, false);
-        }
-    }
-
-    bool rightSymbol(char symbol, size_t &c) const {
-        switch (symbol) {
-        case '#':
-            if (!inside(c) || !vowelOrMark(c))
-                return false;
-            while (inside(c) && vowelOrMark(c))
-                ++c;
-            return true;
-        case '%':
-            return !inside(c);
-        case '&': {
-            const char l = lower(at(c));
-            if (!inside(c) || (l != 'l' && l != 'm' && l != 'n' && l != 'r' && l != 'z'))
-                return false;
-            ++c;
-            return true;
-        }
-        case '*': {
-            const char l = lower(at(c));
-            return inside(c) && isConsonant(l) && l != 'r' && l != 'l';
-        }
-        case '+':
-            if (!inside(c) || !isFrontVowel(at(c)))
-                return false;
-            ++c;
-            if (inside(c) && isAccentMark(at(c)))
-                ++c;
-            return true;
-        case '[':
-            return !inside(c) || (isConsonant(at(c)) && lower(at(c)) != 'h');
-        case '\\':
-            if (inside(c) && at(c) == 's')
-                ++c;
-            return true;
-        default:
-            return plain(symbol, c, true);
-        }
-    }
-
-    const std::string &w_;
-    size_t n_;
-};
 
 // ---- stress ----
 
@@ -474,22 +303,14 @@ std::string spellWord(const Word &word) {
 std::string applyRules(const Word &word) {
     const std::string &w = word.letters;
     const size_t n = w.size();
-    const Context context(w);
     std::string out = "[";
     size_t q = 1;
     while (q <= n) {
-        const char x = upper(w[q - 1]);
-        std::string unit = std::string(" /_") + x;
+        std::string unit = std::string(" /_") + upper(w[q - 1]);
         size_t advance = 1;
-        if (hasChain(x)) {
-            for (const LetterRule &rule : state.chains[chainOf(x)]) {
-                if (context.centreMatches(rule.centre, q) && context.leftMatches(rule.left, q) &&
-                    context.rightMatches(rule.right, q + rule.centre.size())) {
-                    unit = rule.output;
-                    advance = rule.centre.size();
-                    break;
-                }
-            }
+        if (const rule_matcher::Rule *rule = state.rules.match(rule_matcher::rgr::language, w, q)) {
+            unit = rule->output;
+            advance = rule->centre.size();
         }
         const char at = w[q - 1];
         if (isVowel(at) && upper(at) == at) {
@@ -511,18 +332,19 @@ void readRules(rule_lines::LineReader &reader, const data_report::Sink &report) 
     freeRules();
     state.exceptions.clear();
     std::string line;
-    LetterRule rule;
+    const rule_lines::RuleLimits limits{RuleLeftLength, RuleCentreLength, RuleRightLength,
+                                        RuleOutputLength};
+    rule_lines::RuleText rule;
     while (reader.next(line)) {
         if (report) {
             const auto say = [&](const std::string &what) { report(reader.lineNumber(), what); };
             if (reader.lastLineCut())
                 say(rule_lines::lineCutText(MaxLineLength));
             rule_lines::describeRuleLine(
-                line, {RuleLeftLength, RuleCentreLength, RuleRightLength, RuleOutputLength},
-                hasChain, say);
+                line, limits, [](char c) { return state.rules.holds(c); }, say);
         }
-        if (parseRule(line, rule))
-            state.chains[chainOf(rule.centre[0])].push_back(rule);
+        if (rule_lines::parseRuleLine(line, limits, rule))
+            state.rules.add(rule);
     }
 }
 
@@ -555,15 +377,11 @@ bool loadExceptions(const std::string &path, const data_report::Sink &report) {
 }
 
 void freeRules() {
-    for (auto &chain : state.chains)
-        chain = std::vector<LetterRule>();
+    state.rules.clear();
 }
 
 size_t ruleCount() {
-    size_t count = 0;
-    for (const auto &chain : state.chains)
-        count += chain.size();
-    return count;
+    return state.rules.size();
 }
 
 size_t exceptionCount() {
@@ -571,11 +389,7 @@ size_t exceptionCount() {
 }
 
 std::vector<std::string> ruleOutputs() {
-    std::set<std::string> outputs;
-    for (const auto &chain : state.chains)
-        for (const LetterRule &rule : chain)
-            outputs.insert(rule.output);
-    return {outputs.begin(), outputs.end()};
+    return state.rules.outputs();
 }
 
 std::string translateText(const std::string &text) {

@@ -8,26 +8,19 @@
 #include "tradutor/exception_table.h"
 #include "tradutor/quelo/letters.h"
 #include "tradutor/quelo/stress.h"
+#include "tradutor/rule_languages.h"
 #include "tradutor/rule_lines.h"
 
 #include <algorithm>
-#include <array>
 
 namespace quelo {
 namespace {
-
-struct NrlRule {
-    std::string left;
-    std::string centre;
-    std::string right;
-    std::string output; // at most MaxRuleOutput characters
-};
 
 // Everything the rules stage keeps between calls.
 struct RulesState {
     // Rules by the first character of their centre (codes 32..255), in file
     // order: the first rule of a bucket that matches is used.
-    std::array<std::vector<NrlRule>, BucketCount> buckets;
+    rule_matcher::RuleBook rules{FirstBucketCode, BucketCount};
     exception_table::Table exceptions;
 };
 
@@ -42,236 +35,12 @@ constexpr char DiaeresisMark = '\xa8'; // ¨
 // No line of the rules file is cut: its fields are.
 constexpr size_t UnlimitedLine = std::string::npos;
 
-// ---- character classes (Windows-1252, on the byte value) ----
-
-uint8_t codeOf(char c) {
-    return static_cast<uint8_t>(c);
-}
-
-// A E I O U, À Á Â Ã É Ê Ì Í Ó Ô Õ Ù Ú Ü, and their small forms.
-bool isVowel(char c) {
-    const uint8_t code = codeOf(upperLetter(c));
-    switch (code) {
-    case 'A':
-    case 'E':
-    case 'I':
-    case 'O':
-    case 'U':
-    case 192:
-    case 193:
-    case 194:
-    case 195:
-    case 201:
-    case 202:
-    case 204:
-    case 205:
-    case 211:
-    case 212:
-    case 213:
-    case 217:
-    case 218:
-    case 220:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// B..D F..H J..N P..T V..Z, their small forms, Ç Ñ ç ñ.
-bool isConsonant(char c) {
-    const uint8_t code = codeOf(c);
-    if (code == 199 || code == 209 || code == 231 || code == 241)
-        return true;
-    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    return upper >= 'B' && upper <= 'Z' && upper != 'E' && upper != 'I' && upper != 'O' &&
-           upper != 'U';
-}
-
-// E I É Í and their small forms.
-bool isFrontVowel(char c) {
-    switch (codeOf(c)) {
-    case 'E':
-    case 'I':
-    case 'e':
-    case 'i':
-    case 201:
-    case 205:
-    case 233:
-    case 237:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A O Á Â Ó Ô and their small forms.
-bool isBackVowel(char c) {
-    switch (codeOf(c)) {
-    case 'A':
-    case 'O':
-    case 'a':
-    case 'o':
-    case 193:
-    case 194:
-    case 211:
-    case 212:
-    case 225:
-    case 226:
-    case 243:
-    case 244:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isOneOf(char c, const char *members) {
     for (const char *m = members; *m != '\0'; ++m)
         if (c == *m)
             return true;
     return false;
 }
-
-bool isLOrR(char c) {
-    return isOneOf(c, "LRlr");
-}
-
-bool isLiquidNasalOrZ(char c) {
-    return isOneOf(c, "LMNRZlmnrz");
-}
-
-bool isNRS(char c) {
-    return isOneOf(c, "NRSnrs");
-}
-
-bool isH(char c) {
-    return c == 'H' || c == 'h';
-}
-
-bool hasBucket(char c) {
-    return codeOf(c) >= FirstBucketCode;
-}
-
-size_t bucketOf(char c) {
-    return codeOf(c) - FirstBucketCode;
-}
-
-// ---- matching ----
-
-// The upper-cased word with positions 1..n; 0 and n + 1 lie outside.
-class Matcher {
-public:
-    explicit Matcher(const std::string &word) : w_(word) {}
-
-    bool matches(const NrlRule &rule, size_t p) const {
-        return centreMatches(rule.centre, p) && leftMatches(rule.left, p) &&
-               rightMatches(rule.right, p + rule.centre.size());
-    }
-
-private:
-    bool inside(size_t c) const { return c >= 1 && c <= w_.size(); }
-    char at(size_t c) const { return w_[c - 1]; }
-
-    bool centreMatches(const std::string &centre, size_t p) const {
-        if (centre.size() > w_.size() - (p - 1))
-            return false;
-        return w_.compare(p - 1, centre.size(), centre) == 0;
-    }
-
-    // The left pattern from its last character to its first; the cursor
-    // starts at the letter before the centre and moves left.
-    bool leftMatches(const std::string &left, size_t p) const {
-        size_t c = p - 1;
-        for (size_t k = left.size(); k-- > 0;) {
-            const char symbol = left[k];
-            switch (symbol) {
-            case '#':
-                if (!consumeLeft(c, isVowel))
-                    return false;
-                break;
-            case '%':
-                if (c != 0)
-                    return false;
-                break;
-            case ']':
-                if (!consumeLeft(c, isBackVowel))
-                    return false;
-                break;
-            case '_':
-                if (c != 0 && !consumeLeft(c, isVowel))
-                    return false;
-                break;
-            case '|':
-                if (!consumeLeft(c, isNRS))
-                    return false;
-                break;
-            default:
-                if (!inside(c) || at(c) != symbol)
-                    return false;
-                --c;
-            }
-        }
-        return true;
-    }
-
-    // The right pattern from its first character to its last; the cursor
-    // starts at the letter after the centre and moves right.
-    bool rightMatches(const std::string &right, size_t c) const {
-        for (const char symbol : right) {
-            switch (symbol) {
-            case '#':
-                if (!consumeRight(c, isVowel))
-                    return false;
-                break;
-            case '%':
-                if (inside(c))
-                    return false;
-                break;
-            case '&':
-                if (!consumeRight(c, isLiquidNasalOrZ))
-                    return false;
-                break;
-            case '*':
-                if (!inside(c) || !isConsonant(at(c)) || isLOrR(at(c)))
-                    return false;
-                break;
-            case '+':
-                if (!consumeRight(c, isFrontVowel))
-                    return false;
-                break;
-            case '[':
-                if (inside(c) && (!isConsonant(at(c)) || isH(at(c))))
-                    return false;
-                break;
-            case '\\':
-                if (inside(c) && (at(c) == 'S' || at(c) == 's'))
-                    ++c;
-                break;
-            default:
-                if (!inside(c) || at(c) != symbol)
-                    return false;
-                ++c;
-            }
-        }
-        return true;
-    }
-
-    template <typename Test> bool consumeLeft(size_t &c, Test test) const {
-        if (!inside(c) || !test(at(c)))
-            return false;
-        --c;
-        return true;
-    }
-
-    template <typename Test> bool consumeRight(size_t &c, Test test) const {
-        if (!inside(c) || !test(at(c)))
-            return false;
-        ++c;
-        return true;
-    }
-
-    const std::string &w_;
-};
 
 // ---- utterances ----
 
@@ -322,6 +91,7 @@ bool loadNrlRules(const std::string &path) {
 bool loadNrlRules(const DataText &file) {
     freeNrlRules();
     const rule_lines::RuleLimits limits{MaxRuleLeft, MaxRuleCentre, MaxRuleRight, MaxRuleOutput};
+    const auto hasBucket = [](char c) { return state.rules.holds(c); };
     rule_lines::RuleText text;
     return file.forEachLine(UnlimitedLine, [&](const std::string &line) {
         if (!line.empty() && line[0] == CommentMark)
@@ -331,11 +101,8 @@ bool loadNrlRules(const DataText &file) {
                                          [&](const std::string &what) { file.report(what); });
         // An empty centre would never move the scan on: such lines (a blank
         // line among them) are left out, and so are centres no bucket holds.
-        if (!rule_lines::parseRuleLine(line, limits, text) || text.centre.empty() ||
-            !hasBucket(text.centre[0]))
-            return;
-        state.buckets[bucketOf(text.centre[0])].push_back(
-            {text.left, text.centre, text.right, text.output});
+        if (rule_lines::parseRuleLine(line, limits, text))
+            state.rules.add(text);
     });
 }
 
@@ -352,15 +119,11 @@ bool loadNrlExceptions(const std::string &path, const data_report::Sink &report)
 }
 
 void freeNrlRules() {
-    for (auto &bucket : state.buckets)
-        bucket = std::vector<NrlRule>();
+    state.rules.clear();
 }
 
 size_t nrlRuleCount() {
-    size_t count = 0;
-    for (const auto &bucket : state.buckets)
-        count += bucket.size();
-    return count;
+    return state.rules.size();
 }
 
 size_t nrlExceptionCount() {
@@ -375,20 +138,13 @@ std::string lookupException(const std::string &word) {
 
 void applyNrlRules(const std::string &word, size_t stressPosition, std::vector<std::string> &list) {
     const std::string upper = upperCased(word);
-    const Matcher matcher(upper);
     // A flag, not a stress position moved out of reach, says that the mark is
     // still to be written: that holds for words of any length.
     bool stressPending = stressPosition >= 1;
     std::string current;
     size_t p = 1;
     while (p <= upper.size()) {
-        const NrlRule *used = nullptr;
-        if (hasBucket(upper[p - 1]))
-            for (const NrlRule &rule : state.buckets[bucketOf(upper[p - 1])])
-                if (matcher.matches(rule, p)) {
-                    used = &rule;
-                    break;
-                }
+        const rule_matcher::Rule *used = state.rules.match(rule_matcher::nrl::language, upper, p);
         if (used == nullptr) {
             ++p; // no rule: the letter is dropped
             continue;

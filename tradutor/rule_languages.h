@@ -1,0 +1,128 @@
+// The two rule languages: what each context symbol and letter class means,
+// on each side of a rule's centre, for the native voice's regras.rgr (rgr)
+// and the built-in engine's portug.nrl (nrl). The engine that reads them is
+// tradutor/rule_matcher.h.
+//
+// A rule is  left "(" centre ")" right "=" output. The centre is compared
+// letter by letter with the word (upper-cased A..Z); the left context is read
+// from its last character leftwards, starting at the letter before the
+// centre, and the right context from its first character rightwards,
+// starting at the letter after the centre. A character that is not a symbol
+// of its side is a letter that must stand there (so "]" in a right context
+// is the character "]", which no word holds).
+//
+//   symbol side   rgr                             nrl
+//   #      both   a run of vowels and accent      one vowel
+//                 marks
+//   %      both   beyond the word's end: nothing  the same
+//                 is read
+//   ]      left   a, o with its accent mark       a, o, á, â, ó, ô
+//   _      left   the word's start, or a vowel    the word's start, or a vowel
+//                 with its accent mark
+//   |      left   n, r or s                       the same
+//   &      right  l, m, n, r or z                 the same
+//   *      right  a consonant other than l and    the same, ç and ñ being
+//                 r, looked at but not read past  consonants too
+//   +      right  e or i with its accent mark     e, i, é, í
+//   [      right  the word's end, or a consonant  the same, ç and ñ being
+//                 other than h, not read past     consonants too
+//   \      right  an s if there is one            the same, S or s
+//
+// The native translator's words are lower case (a stressed vowel upper case)
+// with accents written as marks after their vowel (' ^ ` ~ "); the engine's
+// are upper-cased Windows-1252 with accented letters. Letter classes take
+// both cases. Examples, in the word "cantam" (rgr) or "CANTAM" (nrl):
+//   (AN)[    matches at "an": t is a consonant, not read past
+//   (AM)%    matches at the last "am": the word ends after it
+//   _(C)     matches at "c": the word starts before it
+//   T(A)&    matches at the second "a": m is one of l m n r z
+//   #(M)%    matches at the final "m": a vowel before it, the end after it
+// Where the languages differ: (S)#% matches "saia" in rgr (# takes "aia")
+// but not "SAIA" in nrl (# takes "A", and "I" is not the end); ](O) matches
+// "ma~o" in rgr (the mark goes with its a) but not "MÃO" in nrl (Ã is not a
+// back vowel).
+#pragma once
+
+#include "tradutor/rule_matcher.h"
+
+#include <array>
+
+namespace rule_matcher {
+
+// Matches only where no letter is: with matchesBeyondWord, the word's edge.
+inline constexpr LetterClass NoLetter{""};
+inline constexpr LetterClass LettersNRS{"NRSnrs"};
+inline constexpr LetterClass LettersLMNRZ{"LMNRZlmnrz"};
+
+namespace rgr {
+
+inline constexpr LetterClass Vowels{"AEIOUaeiou"};
+inline constexpr LetterClass AccentMarks{"'^`~\""};
+inline constexpr LetterClass VowelsAndMarks{"AEIOUaeiou'^`~\""};
+inline constexpr LetterClass BackVowels{"AOao"};
+inline constexpr LetterClass FrontVowels{"EIei"};
+inline constexpr LetterClass ConsonantsButLR{"BCDFGHJKMNPQSTVWXYZbcdfghjkmnpqstvwxyz"};
+inline constexpr LetterClass ConsonantsButH{"BCDFGJKLMNPQRSTVWXYZbcdfgjklmnpqrstvwxyz"};
+inline constexpr LetterClass SmallS{"s"};
+
+inline constexpr std::array<SymbolMeaning, 5> Left{{
+    {'#', &VowelsAndMarks, nullptr, Take::Run, false},
+    {'%', &NoLetter, nullptr, Take::Look, true},
+    {']', &BackVowels, &AccentMarks, Take::One, false},
+    {'_', &Vowels, &AccentMarks, Take::One, true},
+    {'|', &LettersNRS, nullptr, Take::One, false},
+}};
+
+inline constexpr std::array<SymbolMeaning, 7> Right{{
+    {'#', &VowelsAndMarks, nullptr, Take::Run, false},
+    {'%', &NoLetter, nullptr, Take::Look, true},
+    {'&', &LettersLMNRZ, nullptr, Take::One, false},
+    {'*', &ConsonantsButLR, nullptr, Take::Look, false},
+    {'+', &FrontVowels, &AccentMarks, Take::One, false},
+    {'[', &ConsonantsButH, nullptr, Take::Look, true},
+    {'\\', &SmallS, nullptr, Take::OneIfAny, true},
+}};
+
+inline constexpr Language language{Left, Right};
+
+} // namespace rgr
+
+namespace nrl {
+
+// Windows-1252: A E I O U, À Á Â Ã É Ê Ì Í Ó Ô Õ Ù Ú Ü, and their small forms.
+inline constexpr LetterClass Vowels{"AEIOUaeiou"
+                                    "\xC0\xC1\xC2\xC3\xC9\xCA\xCC\xCD\xD3\xD4\xD5\xD9\xDA\xDC"
+                                    "\xE0\xE1\xE2\xE3\xE9\xEA\xEC\xED\xF3\xF4\xF5\xF9\xFA\xFC"};
+// A O Á Â Ó Ô and their small forms.
+inline constexpr LetterClass BackVowels{"AOao\xC1\xC2\xD3\xD4\xE1\xE2\xF3\xF4"};
+// E I É Í and their small forms.
+inline constexpr LetterClass FrontVowels{"EIei\xC9\xCD\xE9\xED"};
+// B..Z but the vowels, Ç Ñ, both cases; without L and R, or without H.
+inline constexpr LetterClass ConsonantsButLR{"BCDFGHJKMNPQSTVWXYZbcdfghjkmnpqstvwxyz"
+                                             "\xC7\xD1\xE7\xF1"};
+inline constexpr LetterClass ConsonantsButH{"BCDFGJKLMNPQRSTVWXYZbcdfgjklmnpqrstvwxyz"
+                                            "\xC7\xD1\xE7\xF1"};
+inline constexpr LetterClass LetterS{"Ss"};
+
+inline constexpr std::array<SymbolMeaning, 5> Left{{
+    {'#', &Vowels, nullptr, Take::One, false},
+    {'%', &NoLetter, nullptr, Take::Look, true},
+    {']', &BackVowels, nullptr, Take::One, false},
+    {'_', &Vowels, nullptr, Take::One, true},
+    {'|', &LettersNRS, nullptr, Take::One, false},
+}};
+
+inline constexpr std::array<SymbolMeaning, 7> Right{{
+    {'#', &Vowels, nullptr, Take::One, false},
+    {'%', &NoLetter, nullptr, Take::Look, true},
+    {'&', &LettersLMNRZ, nullptr, Take::One, false},
+    {'*', &ConsonantsButLR, nullptr, Take::Look, false},
+    {'+', &FrontVowels, nullptr, Take::One, false},
+    {'[', &ConsonantsButH, nullptr, Take::Look, true},
+    {'\\', &LetterS, nullptr, Take::OneIfAny, true},
+}};
+
+inline constexpr Language language{Left, Right};
+
+} // namespace nrl
+} // namespace rule_matcher
