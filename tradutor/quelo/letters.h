@@ -6,7 +6,7 @@
 
 namespace quelo {
 
-// A..Z, a..z and the accented letters ¿ ¡ ¬ √ « …   Ã Õ — ” ‘ ’ Ÿ ⁄ ‹, both cases.
+// A..Z, a..z and the accented letters √Ä √Å √Ç √É √á √â √ä √å √ç √ë √ì √î √ï √ô √ö √ú, both cases.
 bool isLetter(char c);
 char upperLetter(char c);
 char lowerLetter(char c);

@@ -219,7 +219,7 @@ bool isLineControl(char c) {
     return c == '\t' || c == '\n' || c == '\r';
 }
 
-// Quotation marks are not read: " ' « » and the curly ones.
+// Quotation marks are not read: " ' Â« Â» and the curly ones.
 bool isQuotationMark(char c) {
     switch (c) {
     case '"':
@@ -367,7 +367,7 @@ private:
             if (thousandsSeparatorAt(pos_, digits))
                 ++pos_;
         }
-        // "1.º", "2.ª": a full stop before the ordinal sign.
+        // "1.Âº", "2.Âª": a full stop before the ordinal sign.
         if (at(pos_) == '.' && (at(pos_ + 1) == '\272' || at(pos_ + 1) == '\252'))
             ++pos_;
         const char next = at(pos_);
@@ -404,7 +404,7 @@ private:
             if (at(pos_) == '-') {
                 written += text_[pos_++];
             } else if (at(pos_) == '\'' && isLetter(at(pos_ + 1))) {
-                // d'água is said as one word, dágua.
+                // d'Ã¡gua is said as one word, dÃ¡gua.
                 ++pos_;
             }
         }
