@@ -7,9 +7,12 @@
 #include "game/start_report.h"
 #include "game/word_list.h"
 #include "platform/cp1252.h"
+#include "platform/cp1252_literal.h"
 #include "platform/platform.h"
 
 #include <array>
+
+using namespace platform::literals;
 
 namespace game {
 
@@ -85,9 +88,7 @@ void printFault(const std::string &path, uint8_t character) {
     printLine("Arquivo: " + path);
     const std::string shown =
         character > ' ' ? std::string(1, static_cast<char>(character)) : std::string();
-    printLine("Caractere n\xe3o aceito: \"" + shown +
-              "\" (c\xf3"
-              "digo " +
+    printLine("Caractere não aceito: \""_cp1252 + shown + "\" (código "_cp1252 +
               std::to_string(character) + ")");
 }
 

@@ -4,12 +4,6 @@ namespace platform {
 
 namespace {
 
-// Code points of the bytes 0x80..0x9F; 0 marks the unassigned ones.
-constexpr uint32_t HighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 void appendUtf8(std::string &out, uint32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -47,17 +41,8 @@ size_t decodeUtf8(const std::string &text, size_t i, uint32_t &cp) {
 
 uint32_t cp1252ToUnicode(uint8_t byte) {
     if (byte >= 0x80 && byte < 0xA0)
-        return HighControls[byte - 0x80];
+        return Cp1252HighControls[byte - 0x80];
     return byte;
-}
-
-int unicodeToCp1252(uint32_t codePoint) {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return static_cast<int>(codePoint);
-    for (int k = 0; k < 32; ++k)
-        if (HighControls[k] != 0 && HighControls[k] == codePoint)
-            return 0x80 + k;
-    return -1;
 }
 
 std::string utf8ToCp1252(const std::string &utf8) {

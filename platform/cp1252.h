@@ -7,10 +7,24 @@
 
 namespace platform {
 
+// Code points of the bytes 0x80..0x9F; 0 marks the unassigned ones.
+inline constexpr uint32_t Cp1252HighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
 // Unicode code point of a Windows-1252 byte (0 for the five unassigned bytes).
 uint32_t cp1252ToUnicode(uint8_t byte);
+
 // Windows-1252 byte of a code point, or -1 when it has none.
-int unicodeToCp1252(uint32_t codePoint);
+constexpr int unicodeToCp1252(uint32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return static_cast<int>(codePoint);
+    for (int k = 0; k < 32; ++k)
+        if (Cp1252HighControls[k] != 0 && Cp1252HighControls[k] == codePoint)
+            return 0x80 + k;
+    return -1;
+}
 
 // UTF-8 to Windows-1252; characters outside Windows-1252 are dropped, and so
 // are malformed sequences.

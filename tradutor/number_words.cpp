@@ -1,6 +1,9 @@
 #include "tradutor/number_words.h"
+#include "platform/cp1252_literal.h"
 
 #include <array>
+
+using namespace platform::literals;
 
 namespace number_words {
 namespace {
@@ -19,21 +22,19 @@ constexpr std::array<const char *, 10> Hundreds = {
     "quinhentos", "seiscentos", "setecentos", "oitocentos", "novecentos"};
 constexpr const char *OneHundred = "cem";
 constexpr int Three = 3, Fifty = 5;
-constexpr const char *PronouncedThree = "tr\352s";
-constexpr const char *PronouncedFifty = "cinq\374enta";
+constexpr const char *PronouncedThree = "três"_cp1252;
+constexpr const char *PronouncedFifty = "cinqüenta"_cp1252;
 
 struct ScaleWord {
     const char *one;  // the group holds 1
     const char *many; // any other value
 };
 
-// Groups 0..3; each word ends in a blank. The plurals write o-tilde in octal
-// (\365), because a hexadecimal escape would take the "e" after it as one
-// more digit.
+// Groups 0..3; each word ends in a blank.
 constexpr std::array<ScaleWord, 4> Scales = {{
-    {"trilh\343o ", "trilh\365es "},
-    {"bilh\343o ", "bilh\365es "},
-    {"milh\343o ", "milh\365es "},
+    {"trilhão "_cp1252, "trilhões "_cp1252},
+    {"bilhão "_cp1252, "bilhões "_cp1252},
+    {"milhão "_cp1252, "milhões "_cp1252},
     {"mil ", "mil "},
 }};
 

@@ -43,6 +43,7 @@
 // back vowel).
 #pragma once
 
+#include "platform/cp1252_literal.h"
 #include "tradutor/rule_matcher.h"
 
 #include <array>
@@ -89,19 +90,19 @@ inline constexpr Language language{Left, Right};
 
 namespace nrl {
 
-// Windows-1252: A E I O U, À Á Â Ã É Ê Ì Í Ó Ô Õ Ù Ú Ü, and their small forms.
+// The classes hold Windows-1252 bytes, written here as the letters they are.
+using namespace platform::literals;
+
 inline constexpr LetterClass Vowels{"AEIOUaeiou"
-                                    "\xC0\xC1\xC2\xC3\xC9\xCA\xCC\xCD\xD3\xD4\xD5\xD9\xDA\xDC"
-                                    "\xE0\xE1\xE2\xE3\xE9\xEA\xEC\xED\xF3\xF4\xF5\xF9\xFA\xFC"};
-// A O Á Â Ó Ô and their small forms.
-inline constexpr LetterClass BackVowels{"AOao\xC1\xC2\xD3\xD4\xE1\xE2\xF3\xF4"};
-// E I É Í and their small forms.
-inline constexpr LetterClass FrontVowels{"EIei\xC9\xCD\xE9\xED"};
+                                    "ÀÁÂÃÉÊÌÍÓÔÕÙÚÜ"
+                                    "àáâãéêìíóôõùúü"_cp1252};
+inline constexpr LetterClass BackVowels{"AOaoÁÂÓÔáâóô"_cp1252};
+inline constexpr LetterClass FrontVowels{"EIeiÉÍéí"_cp1252};
 // B..Z but the vowels, Ç Ñ, both cases; without L and R, or without H.
 inline constexpr LetterClass ConsonantsButLR{"BCDFGHJKMNPQSTVWXYZbcdfghjkmnpqstvwxyz"
-                                             "\xC7\xD1\xE7\xF1"};
+                                             "ÇÑçñ"_cp1252};
 inline constexpr LetterClass ConsonantsButH{"BCDFGJKLMNPQRSTVWXYZbcdfgjklmnpqrstvwxyz"
-                                            "\xC7\xD1\xE7\xF1"};
+                                            "ÇÑçñ"_cp1252};
 inline constexpr LetterClass LetterS{"Ss"};
 
 inline constexpr std::array<SymbolMeaning, 5> Left{{

@@ -5,6 +5,7 @@
 #include "app/zebcheck/checks.h"
 
 #include "mbrsynth/voice_db.h"
+#include "platform/cp1252_literal.h"
 #include "platform/file.h"
 #include "tradutor/exception_table.h"
 #include "tradutor/quelo/data_file.h"
@@ -19,6 +20,8 @@
 #include <optional>
 #include <span>
 
+using namespace platform::literals;
+
 namespace zebcheck {
 namespace {
 
@@ -29,7 +32,7 @@ constexpr char OutputSeparator = '&';
 constexpr char DiaeresisMark = '\250';
 constexpr char StressMark = '>'; // an output's own stress, before a phoneme
 constexpr size_t MaxVoiceBytes = size_t{1} << 30;
-constexpr const char *ProsodyHeaders[] = {"[DURA\307\303O]", "[CHAVES]", "[PROS\323DIA]"};
+constexpr const char *ProsodyHeaders[] = {"[DURAÇÃO]"_cp1252, "[CHAVES]", "[PROSÓDIA]"_cp1252};
 
 struct Voice {
     std::string name;

@@ -2,6 +2,7 @@
 // of an utterance, the output file and shutdown.
 #include "tradutor/quelo/engine.h"
 
+#include "platform/cp1252_literal.h"
 #include "tradutor/quelo/mbrola_driver.h"
 #include "tradutor/quelo/normalise.h"
 #include "tradutor/quelo/rules.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+
+using namespace platform::literals;
 
 namespace quelo {
 namespace {
@@ -60,10 +63,10 @@ bool openOutputFile() {
         return true;
     }
     if (!engine.output.open(engine.outputFileName, "wb"))
-        return fail("Arquivo de sa\355da n\343o pode ser criado");
+        return fail("Arquivo de saída não pode ser criado"_cp1252);
     if (!writeHeader(engine.output, 0)) {
         engine.output.close();
-        return fail("Arquivo de sa\355da n\343o pode ser criado");
+        return fail("Arquivo de saída não pode ser criado"_cp1252);
     }
     engine.writingToFile = true;
     return true;
@@ -164,12 +167,12 @@ bool queloLoadData(const std::string &rules, const std::string &exceptions,
     freeDiphoneList();
     if (!loadNrlRules(orDefault(rules, "portug.nrl")) ||
         !loadNrlExceptions(orDefault(exceptions, "portug.exc")))
-        return fail("Erro na base de dados de portugu\352s");
+        return fail("Erro na base de dados de português"_cp1252);
     if (!loadAbbreviations(orDefault(abbreviations, "portug.abr")))
         return fail("Erro no arquivo de abreviaturas");
     if (!loadProsody(orDefault(prosody, "portug.pro")) ||
         !loadDiphoneList(orDefault(diphones, "portug.dfn")))
-        return fail("Erro no arquivo de pros\363dia");
+        return fail("Erro no arquivo de prosódia"_cp1252);
     engine.ready = true;
     return true;
 }

@@ -2,6 +2,7 @@
 // and the rewriting of a text into words and pause marks.
 #include "tradutor/quelo/normalise.h"
 
+#include "platform/cp1252_literal.h"
 #include "tradutor/number_words.h"
 #include "tradutor/quelo/data_file.h"
 #include "tradutor/quelo/letters.h"
@@ -12,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+using namespace platform::literals;
+
 namespace quelo {
 namespace {
 
@@ -19,65 +22,65 @@ namespace {
 
 // Codes 32..96; the small letters a..z are named as their capitals.
 constexpr std::array<const char *, 65> NamesFrom32 = {
-    "espa\347o",
-    "exclama\347\343o",
+    "espaço"_cp1252,
+    "exclamação"_cp1252,
     "aspas",
     "sustenido",
-    "cifr\343o",
+    "cifrão"_cp1252,
     "porcento",
-    "\351 comercial",
-    "ap\363strofo",
-    "abre par\352nteses",
-    "fecha par\352nteses",
+    "é comercial"_cp1252,
+    "apóstrofo"_cp1252,
+    "abre parênteses"_cp1252,
+    "fecha parênteses"_cp1252,
     "asterisco",
     "mais",
-    "v\355rgula",
-    "tra\347o",
+    "vírgula"_cp1252,
+    "traço"_cp1252,
     "ponto",
     "barra",
-    "z\351ro",
+    "zéro"_cp1252,
     "um",
     "dois",
-    "tr\352s",
+    "três"_cp1252,
     "quatro",
     "cinco",
     "seis",
-    "s\351te",
+    "séte"_cp1252,
     "oito",
-    "n\363ve",
+    "nóve"_cp1252,
     "dois pontos",
-    "ponto e v\355rgula",
+    "ponto e vírgula"_cp1252,
     "menor que",
     "igual",
     "maior que",
-    "interroga\347\343o",
-    "arr\364ba",
+    "interrogação"_cp1252,
+    "arrôba"_cp1252,
     "a",
-    "b\352",
-    " s\352",
-    " d\352",
-    "\351",
-    "\351fe",
-    "j\352",
-    "ag\341",
+    "bê"_cp1252,
+    " sê"_cp1252,
+    " dê"_cp1252,
+    "é"_cp1252,
+    "éfe"_cp1252,
+    "jê"_cp1252,
+    "agá"_cp1252,
     "i",
-    "j\363ta",
-    "c\341",
-    "\351le",
-    "\352me",
-    "\352ne",
-    "\363",
-    "p\352",
-    "qu\352",
-    "\351rre",
-    "\351sse",
-    "t\352",
+    "jóta"_cp1252,
+    "cá"_cp1252,
+    "éle"_cp1252,
+    "ême"_cp1252,
+    "êne"_cp1252,
+    "ó"_cp1252,
+    "pê"_cp1252,
+    "quê"_cp1252,
+    "érre"_cp1252,
+    "ésse"_cp1252,
+    "tê"_cp1252,
     "u",
-    "v\352",
-    "d\341bliu",
+    "vê"_cp1252,
+    "dábliu"_cp1252,
     "xis",
-    "\355psilon",
-    "z\352",
+    "ípsilon"_cp1252,
+    "zê"_cp1252,
     "abre colchete",
     "barra invertida",
     "fecha colchete",
@@ -96,21 +99,21 @@ constexpr std::array<const char *, 4> NamesFrom123 = {
 
 // Codes 161..191.
 constexpr std::array<const char *, 31> NamesFrom161 = {
-    "exclama\347\343o reversa",
-    "centavos de d\363lar",
+    "exclamação reversa"_cp1252,
+    "centavos de dólar"_cp1252,
     "libras",
-    "s\355mbolo de moeda",
+    "símbolo de moeda"_cp1252,
     "iene",
     "barra interrompida",
-    "par\341grafo",
+    "parágrafo"_cp1252,
     "trema",
     "copyright",
     "ordinal feminino",
     "Aspas esquerdas",
-    "nega\347\343o",
-    "h\355fen",
+    "negação"_cp1252,
+    "hífen"_cp1252,
     "Marca registrada",
-    "m\341cron",
+    "mácron"_cp1252,
     "grau",
     "mais ou menos",
     "elevado ao quadrado",
@@ -125,18 +128,41 @@ constexpr std::array<const char *, 31> NamesFrom161 = {
     "aspas direitas",
     "um quarto",
     "um meio",
-    "tr\352s quartos",
-    "interroga\347\343o reversa",
+    "três quartos"_cp1252,
+    "interrogação reversa"_cp1252,
 };
 
 // Codes 192..220; 221..223 have no name.
 constexpr std::array<const char *, 29> NamesFrom192 = {
-    "A grave",          "A agudo",        "A circunflexo", "A com til",   "A com trema",
-    "A bola",           "A \311",         "C\352 cedilha", "\311 grave",  "\311 agudo",
-    "\311 circunflexo", "\311 com trema", "I grave",       "I agudo",     "I circunflexo",
-    "I com trema",      "D\352 cortado",  "N com til",     "\323 grave",  "\323 agudo",
-    "\323 circunflexo", "\323 com til",   "\323 tremado",  "vezes",       "\323 cortado",
-    "U grave",          "U agudo",        "U circunflexo", "U com trema",
+    "A grave",
+    "A agudo",
+    "A circunflexo",
+    "A com til",
+    "A com trema",
+    "A bola",
+    "A É"_cp1252,
+    "Cê cedilha"_cp1252,
+    "É grave"_cp1252,
+    "É agudo"_cp1252,
+    "É circunflexo"_cp1252,
+    "É com trema"_cp1252,
+    "I grave",
+    "I agudo",
+    "I circunflexo",
+    "I com trema",
+    "Dê cortado"_cp1252,
+    "N com til",
+    "Ó grave"_cp1252,
+    "Ó agudo"_cp1252,
+    "Ó circunflexo"_cp1252,
+    "Ó com til"_cp1252,
+    "Ó tremado"_cp1252,
+    "vezes",
+    "Ó cortado"_cp1252,
+    "U grave",
+    "U agudo",
+    "U circunflexo",
+    "U com trema",
 };
 
 constexpr uint8_t LowerCaseOffset = 32;
@@ -145,30 +171,32 @@ constexpr uint8_t LowerCaseOffset = 32;
 
 constexpr auto Spoken = number_words::Spelling::Pronounced;
 
-constexpr std::array<const char *, 10> OrdinalUnits = {"",       "primeiro", "segundo", "terceiro",
-                                                       "quarto", "quinto",   "sexto",   "s\351timo",
-                                                       "oitavo", "nono"};
+constexpr std::array<const char *, 10> OrdinalUnits = {
+    "",       "primeiro", "segundo",       "terceiro", "quarto",
+    "quinto", "sexto",    "sétimo"_cp1252, "oitavo",   "nono"};
 constexpr std::array<const char *, 10> OrdinalTens = {"",
-                                                      "d\351cimo",
-                                                      "vig\351simo",
-                                                      "trig\351simo",
-                                                      "quadrag\351simo",
-                                                      "quinquag\351simo",
-                                                      "sexag\351simo",
-                                                      "septuag\351simo",
-                                                      "octag\351simo",
-                                                      "nonag\351simo"};
+                                                      "décimo"_cp1252,
+                                                      "vigésimo"_cp1252,
+                                                      "trigésimo"_cp1252,
+                                                      "quadragésimo"_cp1252,
+                                                      "quinquagésimo"_cp1252,
+                                                      "sexagésimo"_cp1252,
+                                                      "septuagésimo"_cp1252,
+                                                      "octagésimo"_cp1252,
+                                                      "nonagésimo"_cp1252};
 constexpr std::array<const char *, 10> OrdinalHundreds = {"",
-                                                          "cent\351simo",
-                                                          "ducent\351simo",
-                                                          "tricent\351simo",
-                                                          "quadrigent\351simo",
-                                                          "quingent\351simo",
-                                                          "seiscent\351simo",
-                                                          "septigent\351simo",
-                                                          "octigent\351simo",
-                                                          "nongent\351simo"};
-constexpr const char *OrdinalThousand = "mil\351simo";
+                                                          "centésimo"_cp1252,
+                                                          "ducentésimo"_cp1252,
+                                                          "tricentésimo"_cp1252,
+                                                          "quadrigentésimo"_cp1252,
+                                                          "quingentésimo"_cp1252,
+                                                          "seiscentésimo"_cp1252,
+                                                          "septigentésimo"_cp1252,
+                                                          "octigentésimo"_cp1252,
+                                                          "nongentésimo"_cp1252};
+constexpr char MasculineOrdinal = platform::cp1252Char(U'º');
+constexpr char FeminineOrdinal = platform::cp1252Char(U'ª');
+constexpr const char *OrdinalThousand = "milésimo"_cp1252;
 constexpr uint64_t FirstCardinalOrdinal = 2000;
 
 // ---- abbreviation table ----
@@ -195,7 +223,7 @@ bool isConsonant(char c) {
     const char upper = upperLetter(c);
     if (upper >= 'A' && upper <= 'Z')
         return upper != 'A' && upper != 'E' && upper != 'I' && upper != 'O' && upper != 'U';
-    return upper == '\307' || upper == '\321';
+    return upper == platform::cp1252Char(U'Ç') || upper == platform::cp1252Char(U'Ñ');
 }
 
 bool isKeptMark(char c) {
@@ -224,12 +252,12 @@ bool isQuotationMark(char c) {
     switch (c) {
     case '"':
     case '\'':
-    case '\253':
-    case '\273':
-    case '\221':
-    case '\222':
-    case '\223':
-    case '\224':
+    case platform::cp1252Char(U'«'):
+    case platform::cp1252Char(U'»'):
+    case platform::cp1252Char(U'‘'):
+    case platform::cp1252Char(U'’'):
+    case platform::cp1252Char(U'“'):
+    case platform::cp1252Char(U'”'):
         return true;
     default:
         return false;
@@ -312,7 +340,7 @@ private:
         number();
         out_ += ' ';
         while ((at(pos_) == ',' || at(pos_) == '.') && digitAt(pos_ + 1)) {
-            out_ += at(pos_) == ',' ? "v\355rgula " : "ponto ";
+            out_ += at(pos_) == ',' ? "vírgula "_cp1252 : "ponto ";
             ++pos_;
             number();
             out_ += ' ';
@@ -338,7 +366,7 @@ private:
             return false;
         }
         for (; pos_ < end; ++pos_)
-            out_ += text_[pos_] == '-' ? std::string(" tra\347o")
+            out_ += text_[pos_] == '-' ? std::string(" traço"_cp1252)
                                        : " " + number_words::digitWord(text_[pos_] - '0', Spoken);
         return true;
     }
@@ -368,12 +396,14 @@ private:
                 ++pos_;
         }
         // "1.º", "2.ª": a full stop before the ordinal sign.
-        if (at(pos_) == '.' && (at(pos_ + 1) == '\272' || at(pos_ + 1) == '\252'))
+        if (at(pos_) == '.' &&
+            (at(pos_ + 1) == MasculineOrdinal || at(pos_ + 1) == FeminineOrdinal))
             ++pos_;
         const char next = at(pos_);
         const char after = at(pos_ + 1);
-        if (next == '\272' || next == '\252') {
-            out_ += ordinalWords(value, next == '\252' ? Gender::Feminine : Gender::Masculine);
+        if (next == MasculineOrdinal || next == FeminineOrdinal) {
+            out_ +=
+                ordinalWords(value, next == FeminineOrdinal ? Gender::Feminine : Gender::Masculine);
             ++pos_;
         } else if ((next == 'o' || next == 'a') && after == '.') {
             out_ += ordinalWords(value, next == 'a' ? Gender::Feminine : Gender::Masculine);

@@ -2,6 +2,7 @@
 // token, pattern and timing steps of an utterance.
 #include "tradutor/quelo/prosody.h"
 
+#include "platform/cp1252_literal.h"
 #include "platform/platform.h"
 #include "tradutor/quelo/data_file.h"
 #include "tradutor/quelo/letters.h"
@@ -11,6 +12,8 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+
+using namespace platform::literals;
 
 namespace quelo {
 namespace {
@@ -146,32 +149,34 @@ void reportCut(const DataText &file, const char *what, const std::string &field,
 
 bool readDurations(const DataText &file) {
     bool full = false;
-    const SectionResult result = readSection(file, "[DURA\307\303O]", [&](const std::string &line) {
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
-            file.report("no \"=\": the engine refuses the whole file");
-            return false;
-        }
-        if (!roomFor(file, state.durations.size(), MaxDurations, full,
-                     "Configura\347\343o da pros\363dia: fonemas demais: ", line))
+    const SectionResult result =
+        readSection(file, "[DURAÇÃO]"_cp1252, [&](const std::string &line) {
+            const size_t equals = line.find('=');
+            if (equals == std::string::npos) {
+                showMessage("Configuração da prosódia: fonema errado: "_cp1252 + line);
+                file.report("no \"=\": the engine refuses the whole file");
+                return false;
+            }
+            if (!roomFor(file, state.durations.size(), MaxDurations, full,
+                         "Configuração da prosódia: fonemas demais: "_cp1252, line))
+                return true;
+            const std::string name = trimmed(line.substr(0, equals));
+            reportCut(file, "phoneme name", name, MaxNameLength);
+            Duration entry{name.substr(0, MaxNameLength), DefaultDurationMs};
+            if (file.reporting() && hasDuration(entry.name))
+                file.report("phoneme " + entry.name +
+                            " has a duration already: this one is not used");
+            if (!parseInt32(line.substr(equals + 1), entry.ms)) {
+                showMessage("Configuração da prosódia: fonema errado: "_cp1252 + line);
+                file.report("the duration is not a whole number: 100 ms is used");
+                entry.ms = DefaultDurationMs;
+            }
+            state.durations.push_back(entry);
             return true;
-        const std::string name = trimmed(line.substr(0, equals));
-        reportCut(file, "phoneme name", name, MaxNameLength);
-        Duration entry{name.substr(0, MaxNameLength), DefaultDurationMs};
-        if (file.reporting() && hasDuration(entry.name))
-            file.report("phoneme " + entry.name + " has a duration already: this one is not used");
-        if (!parseInt32(line.substr(equals + 1), entry.ms)) {
-            showMessage("Configura\347\343o da pros\363dia: fonema errado: " + line);
-            file.report("the duration is not a whole number: 100 ms is used");
-            entry.ms = DefaultDurationMs;
-        }
-        state.durations.push_back(entry);
-        return true;
-    });
+        });
     if (result == SectionResult::Missing) {
-        showMessage("Dura\347\343o dos difones errada ou ausente");
-        file.report("no [DURA\307\303O] section: the engine refuses the whole file");
+        showMessage("Duração dos difones errada ou ausente"_cp1252);
+        file.report("no [DURAÇÃO] section: the engine refuses the whole file"_cp1252);
     }
     return result == SectionResult::Read;
 }
@@ -181,12 +186,12 @@ bool readKeywords(const DataText &file) {
     const SectionResult result = readSection(file, "[CHAVES]", [&](const std::string &line) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
+            showMessage("Configuração da prosódia: chave errada: "_cp1252 + line);
             file.report("no \"=\": the engine refuses the whole file");
             return false;
         }
         if (!roomFor(file, state.keywords.size(), MaxKeywords, full,
-                     "Configura\347\343o da pros\363dia: chaves demais: ", line))
+                     "Configuração da prosódia: chaves demais: "_cp1252, line))
             return true;
         const std::string wordClass = upperCased(trimmed(line.substr(equals + 1)));
         reportCut(file, "class", wordClass, MaxClassLength);
@@ -203,7 +208,7 @@ bool readKeywords(const DataText &file) {
         return true;
     });
     if (result == SectionResult::Missing) {
-        showMessage("Pros\363dia: palavras chaves ausentes");
+        showMessage("Prosódia: palavras chaves ausentes"_cp1252);
         file.report("no [CHAVES] section: the engine refuses the whole file");
         return false;
     }
@@ -261,51 +266,54 @@ bool readPitchTable(const std::string &values) {
 
 bool readPitchSettings(const DataText &file) {
     bool full = false;
-    const SectionResult result = readSection(file, "[PROS\323DIA]", [&](const std::string &raw) {
-        const std::string line = upperCased(raw);
-        const std::string entry = trimmed(line);
-        if (entry.starts_with("HERTZ=") || entry.starts_with("TABHERTZ=")) {
-            const bool table = entry[0] == 'T';
-            const std::string value = entry.substr(table ? 9 : 6);
-            if (!(table ? readPitchTable(value) : parseInt32(value, state.hertz))) {
-                showMessage("Configura\347\343o da pros\363dia: valor errado: " + line);
-                file.report(table ? "TABHERTZ= needs ten whole numbers: the others keep their value"
-                                  : "HERTZ= is not a whole number: ignored");
-            } else if (table && std::count(value.begin(), value.end(), ',') > 9) {
-                file.report("TABHERTZ= has more than ten values: the rest are ignored");
+    const SectionResult result =
+        readSection(file, "[PROSÓDIA]"_cp1252, [&](const std::string &raw) {
+            const std::string line = upperCased(raw);
+            const std::string entry = trimmed(line);
+            if (entry.starts_with("HERTZ=") || entry.starts_with("TABHERTZ=")) {
+                const bool table = entry[0] == 'T';
+                const std::string value = entry.substr(table ? 9 : 6);
+                if (!(table ? readPitchTable(value) : parseInt32(value, state.hertz))) {
+                    showMessage("Configuração da prosódia: valor errado: "_cp1252 + line);
+                    file.report(
+                        table ? "TABHERTZ= needs ten whole numbers: the others keep their value"
+                              : "HERTZ= is not a whole number: ignored");
+                } else if (table && std::count(value.begin(), value.end(), ',') > 9) {
+                    file.report("TABHERTZ= has more than ten values: the rest are ignored");
+                }
+                return true;
+            }
+            const size_t equals = entry.find('=');
+            if (equals == std::string::npos) {
+                showMessage("Configuração da prosódia: chave errada: "_cp1252 + line);
+                file.report("no \"=\": the engine refuses the whole file");
+                return false;
+            }
+            const std::string pattern = trimmed(entry.substr(equals + 1));
+            if (!isValidPattern(pattern)) {
+                showMessage("Configuração da prosódia: padrão errado: "_cp1252 + line);
+                file.report("pattern \"" + pattern +
+                            "\" is not three digits (or \"?\" and two digits): ignored");
+            } else if (roomFor(file, state.rules.size(), MaxProsodyRules, full,
+                               "Configuração da prosódia: regras demais: "_cp1252, line)) {
+                const PitchRule rule = parseRule(trimmed(entry.substr(0, equals)), pattern);
+                for (const std::string &field : rule.classes)
+                    if (field.size() > MaxClassLength)
+                        file.report("class \"" + field + "\" is longer than " +
+                                    std::to_string(MaxClassLength) +
+                                    " characters: the rule never applies");
+                if (file.reporting() &&
+                    std::any_of(state.rules.begin(), state.rules.end(),
+                                [&](const PitchRule &earlier) { return covers(earlier, rule); }))
+                    file.report(
+                        "an earlier rule matches every token this one does: it never applies");
+                state.rules.push_back(rule);
             }
             return true;
-        }
-        const size_t equals = entry.find('=');
-        if (equals == std::string::npos) {
-            showMessage("Configura\347\343o da pros\363dia: chave errada: " + line);
-            file.report("no \"=\": the engine refuses the whole file");
-            return false;
-        }
-        const std::string pattern = trimmed(entry.substr(equals + 1));
-        if (!isValidPattern(pattern)) {
-            showMessage("Configura\347\343o da pros\363dia: padr\343o errado: " + line);
-            file.report("pattern \"" + pattern +
-                        "\" is not three digits (or \"?\" and two digits): ignored");
-        } else if (roomFor(file, state.rules.size(), MaxProsodyRules, full,
-                           "Configura\347\343o da pros\363dia: regras demais: ", line)) {
-            const PitchRule rule = parseRule(trimmed(entry.substr(0, equals)), pattern);
-            for (const std::string &field : rule.classes)
-                if (field.size() > MaxClassLength)
-                    file.report("class \"" + field + "\" is longer than " +
-                                std::to_string(MaxClassLength) +
-                                " characters: the rule never applies");
-            if (file.reporting() &&
-                std::any_of(state.rules.begin(), state.rules.end(),
-                            [&](const PitchRule &earlier) { return covers(earlier, rule); }))
-                file.report("an earlier rule matches every token this one does: it never applies");
-            state.rules.push_back(rule);
-        }
-        return true;
-    });
+        });
     if (result == SectionResult::Missing) {
-        showMessage("Pros\363dia: especifica\347\365es ausentes");
-        file.report("no [PROS\323DIA] section: the engine refuses the whole file");
+        showMessage("Prosódia: especificações ausentes"_cp1252);
+        file.report("no [PROSÓDIA] section: the engine refuses the whole file"_cp1252);
     }
     return result == SectionResult::Read;
 }
@@ -456,7 +464,7 @@ bool loadProsody(const DataText &file) {
     state.rules.clear();
     state.hertz = DefaultHertz;
     if (!file.exists()) {
-        showMessage("Configura\347\343o da pros\363dia n\343o foi achada");
+        showMessage("Configuração da prosódia não foi achada"_cp1252);
         return false;
     }
     return readDurations(file) && readKeywords(file) && readPitchSettings(file);

@@ -1,6 +1,7 @@
 // Money, times of day, the number sign and Roman numerals, read as words.
 #include "tradutor/quelo/readings.h"
 
+#include "platform/cp1252_literal.h"
 #include "tradutor/quelo/letters.h"
 #include "tradutor/quelo/normalise.h"
 
@@ -9,11 +10,13 @@
 #include <sstream>
 #include <vector>
 
+using namespace platform::literals;
+
 namespace quelo {
 namespace {
 
-constexpr char Ordinal = '\272'; // º
-constexpr char Degree = '\260';  // °, often typed for º
+constexpr char Ordinal = platform::cp1252Char(U'º');
+constexpr char Degree = platform::cp1252Char(U'°'); // often typed for º
 constexpr unsigned MaxHour = 23;
 constexpr unsigned MaxMinute = 59;
 constexpr unsigned MaxOrdinalRoman = 10;
@@ -90,12 +93,12 @@ struct Scale {
 };
 constexpr std::array<Scale, 7> Scales = {{
     {"mil", false},
-    {"milh\343o", true},
-    {"milh\365es", true},
-    {"bilh\343o", true},
-    {"bilh\365es", true},
-    {"trilh\343o", true},
-    {"trilh\365es", true},
+    {"milhão"_cp1252, true},
+    {"milhões"_cp1252, true},
+    {"bilhão"_cp1252, true},
+    {"bilhões"_cp1252, true},
+    {"trilhão"_cp1252, true},
+    {"trilhões"_cp1252, true},
 }};
 
 const Scale *scaleWord(const std::string &word) {
@@ -275,10 +278,10 @@ std::optional<Reading> readNumberSign(const std::string &text, size_t pos) {
         return std::nullopt;
     ++end;
     if (at(text, end) == 's' && !letterAt(text, end + 1))
-        return Reading{"n\372meros", end + 1};
+        return Reading{"números"_cp1252, end + 1};
     if (letterAt(text, end))
         return std::nullopt;
-    return Reading{"n\372mero", end};
+    return Reading{"número"_cp1252, end};
 }
 
 unsigned romanValue(const std::string &word) {
@@ -300,10 +303,10 @@ std::string romanReading(const std::string &word, const std::string &previousWor
     // A lone L, C, D or M is rather an initial than a numeral.
     if (value == 0 || (word.size() == 1 && value >= 50))
         return "";
-    const bool ordinalTitle = isOneOf(previousWord, {"s\351culo", "parte", "ato", "canto"});
-    const bool cardinalTitle =
-        isOneOf(previousWord, {"s\351culos", "cap\355tulo", "volume", "tomo", "artigo", "t\355tulo",
-                               "item", "cena", "fase", "anexo", "se\347\343o", "inciso"});
+    const bool ordinalTitle = isOneOf(previousWord, {"século"_cp1252, "parte", "ato", "canto"});
+    const bool cardinalTitle = isOneOf(
+        previousWord, {"séculos"_cp1252, "capítulo"_cp1252, "volume", "tomo", "artigo",
+                       "título"_cp1252, "item", "cena", "fase", "anexo", "seção"_cp1252, "inciso"});
     if (cardinalTitle)
         return cardinal(value);
     // After a name only I, V and X count: CD, MC, XL after a capitalised word

@@ -3,9 +3,12 @@
 // i, u and consonants, vowel pairs, and the u of qu and gu.
 #include "tradutor/quelo/stress.h"
 
+#include "platform/cp1252_literal.h"
 #include "tradutor/quelo/letters.h"
 
 #include <array>
+
+using namespace platform::literals;
 
 namespace quelo {
 namespace {
@@ -13,8 +16,8 @@ namespace {
 constexpr size_t MinStressedLength = 3;
 
 // POR DAS DOS COM NÃO SIM
-constexpr std::array<const char *, 6> UnstressedWords = {"POR", "DAS",    "DOS",
-                                                         "COM", "N\303O", "SIM"};
+constexpr std::array<const char *, 6> UnstressedWords = {"POR", "DAS",        "DOS",
+                                                         "COM", "NÃO"_cp1252, "SIM"};
 
 // à á â ã é ê í ó ô õ ú
 bool isAccentedVowel(char c) {
@@ -46,7 +49,7 @@ bool isPlainVowel(char c) {
     case 'u':
     case 'w':
     case 'y':
-    case '\374':
+    case platform::cp1252Char(U'ü'):
         return true;
     default:
         return false;

@@ -1,6 +1,7 @@
 // Numbers in Portuguese words, and the joining of the words' recordings.
 #include "tradutor/speech/numbers.h"
 
+#include "platform/cp1252_literal.h"
 #include "platform/file.h"
 #include "tradutor/diphone/native_voice.h"
 #include "tradutor/number_words.h"
@@ -36,9 +37,9 @@ unsigned digitsValue(const std::string &digits, size_t from, size_t count) {
 
 std::string pieceName(std::string word) {
     for (char &c : word) {
-        if (c == '\xe3')
+        if (c == platform::cp1252Char(U'ã'))
             c = 'a';
-        else if (c == '\xf5')
+        else if (c == platform::cp1252Char(U'õ'))
             c = 'o';
     }
     if (word == "dezessete")

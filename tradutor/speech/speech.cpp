@@ -4,6 +4,7 @@
 #include "tradutor/speech/speech.h"
 
 #include "console/console.h"
+#include "platform/cp1252_literal.h"
 #include "platform/platform.h"
 #include "platform/speech_engines.h"
 #include "tradutor/diphone/native_voice.h"
@@ -12,6 +13,8 @@
 #include "tradutor/speech/facade_state.h"
 #include "tradutor/speech/setting_ranges.h"
 #include "tradutor/speech/wave_player.h"
+
+using namespace platform::literals;
 
 namespace speech {
 
@@ -74,7 +77,7 @@ void startNativeVoice() {
     const int32_t code = diphone::openVoice();
     if (code == 0)
         return;
-    console::writeLine("Erro de inicializa\xe7\xe3o: " + std::to_string(code));
+    console::writeLine("Erro de inicialização: "_cp1252 + std::to_string(code));
     console::writeLine("Banco de dados de voz: " + diphone::voiceName());
     diphone::closeVoice();
     console::readLineText();
