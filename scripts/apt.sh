@@ -34,9 +34,19 @@ apt_retried() { # what, command...
 }
 
 # Refreshes the package lists; never fails: the lists already here serve.
+# When every try failed, apt_refresh_failure holds apt-get's first error.
+apt_refresh_failure=
 apt_refresh() {
-    apt_retried "refreshing the package lists" "${apt_sudo[@]}" apt-get update -qq ||
+    local log status=0
+    log=$(mktemp)
+    apt_retried "refreshing the package lists" "${apt_sudo[@]}" apt-get update -qq 2>"$log" ||
+        status=$?
+    cat "$log" >&2
+    if [ "$status" -ne 0 ]; then
+        apt_refresh_failure=$(grep -m 1 '^E:' "$log" || tail -n 1 "$log")
         echo "setup: going on with the package lists already on this machine" >&2
+    fi
+    rm -f "$log"
     return 0
 }
 

@@ -36,6 +36,8 @@ if [ ${#missing_wine[@]} -gt 0 ]; then
     trap 'rm -f "$log"' EXIT
     if ! apt_install "${missing_wine[@]}" 2>&1 | tee "$log"; then
         reason=$(grep -m 1 '^E:' "$log" || tail -n 1 "$log")
+        [ -n "$apt_refresh_failure" ] &&
+            reason+=" (after the package lists could not be refreshed: $apt_refresh_failure)"
         echo "setup-windows: Wine could not be installed: ${reason:-apt-get failed}" >&2
         exit 75
     fi

@@ -85,6 +85,9 @@ tail -n 1 "$work/out" | grep -q "Wine could not be installed: E: Unable to locat
   fail "setup-windows.sh does not give the reason: $(tail -n 1 "$work/out")"
 grep -q "going on with the package lists already on this machine" "$work/out" &&
   fail "setup-windows.sh says the lists failed after a refresh that worked"
+run_setup 9 wine32:i386 setup-windows.sh --wine >/dev/null
+tail -n 1 "$work/out" | grep -q "after the package lists could not be refreshed: E: File has unexpected size" ||
+  fail "setup-windows.sh does not name the failed refresh: $(tail -n 1 "$work/out")"
 run_setup 9 - setup.sh >/dev/null
 grep -q "going on with the package lists already on this machine" "$work/out" ||
   fail "setup.sh does not say it goes on with the lists already here"
