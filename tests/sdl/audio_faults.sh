@@ -15,20 +15,8 @@ take_arguments OUT_DIR "$@"
 need_tools Xvfb xdotool convert
 . "$here/../lib/checks.sh" "$out"
 
-# play NAME MESSAGE [VAR=VALUE...]: a short game with the environment given,
-# which must end well and print MESSAGE.
-play() {
-    local name=$1 message=$2
-    shift 2
-    env "$@" SMOKE_KEY_GAP="${SMOKE_KEY_GAP:-8}" SMOKE_TIME_LIMIT=120 \
-        bash "$here/smoke.sh" "$program" "$out/$name" >"$out/$name.log" 2>&1 ||
-        fail "$name: the game did not go on to its end: $(tail -n 3 "$out/$name.log")"
-    grep -q "$message" "$out/$name/galdrino.log" ||
-        fail "$name: no '$message' in $out/$name/galdrino.log"
-}
-
-play no-driver "No sound output, playing silently" SDL_AUDIODRIVER=no-such-driver
-play device-fails "Sound device cannot be opened, playing silently" SDL_AUDIODRIVER=disk \
+play_silent_game no-driver "No sound output, playing silently" SDL_AUDIODRIVER=no-such-driver
+play_silent_game device-fails "Sound device cannot be opened, playing silently" SDL_AUDIODRIVER=disk \
     SDL_DISKAUDIOFILE=/nonexistent/directory/sound.raw
 
 finish audio_faults

@@ -19,19 +19,7 @@ need_tools Xvfb xdotool convert pulseaudio pactl
 work=$(mktemp -d)
 trap 'stop_sound_server; rm -rf "$work"' EXIT
 
-# play NAME MESSAGE [VAR=VALUE...]: a short game with the environment given,
-# which must end well and print MESSAGE.
-play() {
-    local name=$1 message=$2
-    shift 2
-    env "$@" SMOKE_KEY_GAP="${SMOKE_KEY_GAP:-8}" SMOKE_TIME_LIMIT=120 \
-        bash "$here/smoke.sh" "$program" "$out/$name" >"$out/$name.log" 2>&1 ||
-        fail "$name: the game did not go on to its end: $(tail -n 3 "$out/$name.log")"
-    grep -q "$message" "$out/$name/galdrino.log" ||
-        fail "$name: no '$message' in $out/$name/galdrino.log"
-}
-
-play no-server "No sound output, playing silently" SDL_AUDIODRIVER=pulseaudio \
+play_silent_game no-server "No sound output, playing silently" SDL_AUDIODRIVER=pulseaudio \
     PULSE_SERVER="unix:$work/nothing-here/native"
 
 # The server is killed (as a crash: no goodbye to its clients) once the
@@ -42,7 +30,7 @@ start_sound_server "$work/pulse"
     kill -KILL "$sound_server_pid"
 ) &
 killer=$!
-play server-killed "Sound device lost, playing silently"
+play_silent_game server-killed "Sound device lost, playing silently"
 wait "$killer"
 kill -0 "$sound_server_pid" 2>/dev/null && fail "server-killed: the server was not killed"
 grep -q "Sound device cannot be opened" "$out/server-killed/galdrino.log" &&
