@@ -1,16 +1,18 @@
 // The built-in engine's voice builder: the logatomes it asks espeak-ng for,
-// its pitch marks, its rate conversion and the units it makes for pairs
-// espeak-ng does not say.
+// its pitch marks, its rate conversion, the units it makes for pairs
+// espeak-ng does not say, and the evening out of its syllables.
 #include "tools/mbrvoice/logatomes.h"
 #include "tools/mbrvoice/phone_set.h"
 #include "tools/mbrvoice/pitch_marks.h"
 #include "tools/mbrvoice/resampler.h"
+#include "tools/mbrvoice/syllable_levels.h"
 #include "tools/mbrvoice/unit_cutter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -157,6 +159,56 @@ TEST(MbrVoice, UnitsMadeFromOtherUnitsFadeAndKeepTheirMarksInOrder) {
     expectWellFormed(joined);
     EXPECT_EQ(joined.boundary, lWithA.boundary);
     EXPECT_EQ(joined.samples.size(), lWithA.boundary + 1500 - 700);
+}
+
+// A voice of buzzes, every pair of the set: the vowels "u" and "an" and the
+// consonant "l" louder or softer than the rest (within the gain limit), as
+// a speaker's would be.
+std::vector<PairUnit> buzzVoice() {
+    const auto level = [](const Phone &p) {
+        if (p.kind == PhoneClass::Silence) {
+            return 0.0f;
+        }
+        return p.name == "u" ? 0.12f : p.name == "an" ? 0.35f : p.name == "l" ? 0.3f : 0.2f;
+    };
+    std::vector<PairUnit> units;
+    const auto &phones = phoneSet();
+    for (size_t a = 0; a < phones.size(); ++a) {
+        for (size_t b = 0; b < phones.size(); ++b) {
+            Unit unit = voicedUnit(1600, 800, 145);
+            for (size_t n = 0; n < unit.samples.size(); ++n) {
+                const float pulse = n % 145 < 20 ? 1.0f : -0.16f;
+                unit.samples[n] = pulse * (n < unit.boundary ? level(phones[a]) : level(phones[b]));
+            }
+            units.push_back({a, b, std::move(unit)});
+        }
+    }
+    return units;
+}
+
+TEST(MbrVoice, SyllablesAreEvenedOutAsTheEngineSpeaksThem) {
+    auto units = buzzVoice();
+    const auto words = trialWords();
+    const auto wordsOf = [&](const char *name, const std::vector<double> &levels) {
+        double sum = 0;
+        int count = 0;
+        for (size_t w = 0; w < words.size(); ++w) {
+            if (phoneSet()[words[w].subject].name == name) {
+                sum += levels[w];
+                ++count;
+            }
+        }
+        return sum / count;
+    };
+    const auto before = trialLoudness(units, words, 16000);
+    EXPECT_GT(wordsOf("an", before) - wordsOf("u", before), 4.0);
+    const SyllableSpread spread = evenSyllables(units, 16000);
+    const auto after = trialLoudness(units, words, 16000);
+    EXPECT_GT(spread.before, 4.0);
+    EXPECT_LT(spread.after, 1.0);
+    for (const char *name : {"u", "an", "l", "e"}) {
+        EXPECT_NEAR(wordsOf(name, after), wordsOf("a", after), 1.0) << name;
+    }
 }
 
 } // namespace

@@ -110,12 +110,16 @@ void matchLevels(std::vector<PairUnit> &units, const std::vector<bool> &oneLevel
         const auto endMatch = gainFor(reference[u.second], endLevel(unit));
         const double startGain = startMatch.value_or(endMatch.value_or(1.0));
         const double endGain = endMatch.value_or(startGain);
-        const double span = static_cast<double>(std::max<size_t>(1, unit.coreEnd - unit.coreStart));
-        for (size_t n = 0; n < unit.samples.size(); ++n) {
-            const double along = std::clamp(
-                (static_cast<double>(n) - static_cast<double>(unit.coreStart)) / span, 0.0, 1.0);
-            unit.samples[n] *= static_cast<float>(startGain + (endGain - startGain) * along);
-        }
+        glideGain(unit, startGain, endGain);
+    }
+}
+
+void glideGain(Unit &unit, double startGain, double endGain) {
+    const double span = static_cast<double>(std::max<size_t>(1, unit.coreEnd - unit.coreStart));
+    for (size_t n = 0; n < unit.samples.size(); ++n) {
+        const double along = std::clamp(
+            (static_cast<double>(n) - static_cast<double>(unit.coreStart)) / span, 0.0, 1.0);
+        unit.samples[n] *= static_cast<float>(startGain + (endGain - startGain) * along);
     }
 }
 

@@ -22,6 +22,10 @@ struct PairUnit {
 // loud as one of open vowels.
 void matchLevels(std::vector<PairUnit> &units, const std::vector<bool> &oneLevel, uint32_t rate);
 
+// Scales a unit by a gain that goes from startGain at the start of its core
+// to endGain at its end (and stays at each beyond).
+void glideGain(Unit &unit, double startGain, double endGain);
+
 // The loudness of every unit heard one after the other, in LUFS (gated, so
 // the pauses and closures count for nothing).
 double unitsLoudness(const std::vector<PairUnit> &units, uint32_t rate);

@@ -12,7 +12,9 @@
 #include "tools/mbrvoice/level_match.h"
 #include "tools/mbrvoice/logatomes.h"
 #include "tools/mbrvoice/phone_set.h"
+#include "tools/mbrvoice/syllable_levels.h"
 #include "tools/mbrvoice/unit_cutter.h"
+#include "tools/mbrvoice/voice_assembly.h"
 #include "tools/wavconv/wav_io.h"
 
 #include <algorithm>
@@ -124,46 +126,6 @@ bool buildAll(EspeakSpeaker &speaker, const CutSettings &cut, std::vector<PairUn
     return true;
 }
 
-size_t medianPeriod(const std::vector<PairUnit> &units) {
-    std::vector<size_t> periods;
-    for (const auto &u : units) {
-        periods.push_back(u.unit.period);
-    }
-    std::nth_element(periods.begin(), periods.begin() + static_cast<long>(periods.size() / 2),
-                     periods.end());
-    return periods[periods.size() / 2];
-}
-
-mbrsynth::VoiceData assemble(const std::vector<PairUnit> &units, const std::string &info) {
-    mbrsynth::VoiceData voice;
-    voice.sampleRate = kRate;
-    voice.defaultPitch = static_cast<uint32_t>(
-        std::lround(double{kRate} / static_cast<double>(medianPeriod(units))));
-    for (const auto &phone : phoneSet()) {
-        voice.phonemes.push_back(phone.name);
-    }
-    voice.info = info;
-    for (const PairUnit &u : units) {
-        mbrsynth::Diphone d;
-        d.first = static_cast<uint16_t>(u.first);
-        d.second = static_cast<uint16_t>(u.second);
-        d.sampleStart = static_cast<uint32_t>(voice.samples.size());
-        d.sampleCount = static_cast<uint32_t>(u.unit.samples.size());
-        d.markStart = static_cast<uint32_t>(voice.marks.size());
-        d.markCount = static_cast<uint32_t>(u.unit.marks.size());
-        d.boundary = static_cast<uint32_t>(u.unit.boundary);
-        for (const float s : u.unit.samples) {
-            const float scaled = std::round(s * 32767.0f);
-            voice.samples.push_back(static_cast<int16_t>(std::clamp(scaled, -32768.0f, 32767.0f)));
-        }
-        for (const Mark &m : u.unit.marks) {
-            voice.marks.push_back({static_cast<uint32_t>(m.position), m.voiced});
-        }
-        voice.diphones.push_back(d);
-    }
-    return voice;
-}
-
 std::string diphoneList(const std::vector<PairUnit> &units) {
     std::string text;
     for (const PairUnit &u : units) {
@@ -206,11 +168,12 @@ int main(int argc, char **argv) {
         vowels.push_back(phone.kind == PhoneClass::Vowel);
     }
     matchLevels(units, vowels, kRate);
+    const SyllableSpread spread = evenSyllables(units, kRate);
     levelUnits(units, kRate, kUnitsLufs, kPeak);
     const std::string info = "zbr1: Brazilian Portuguese diphones cut from logatomes spoken by "
                              "espeak-ng " +
                              speaker.version() + " (" + options.voice + ")";
-    const auto voice = assemble(units, info);
+    const auto voice = assembleVoice(units, kRate, info);
     if (!wavkit::writeFileAtomically(options.out, mbrsynth::encodeVoice(voice), error) ||
         !writeText(options.list, diphoneList(units), error)) {
         std::fprintf(stderr, "mbrvoice: %s\n", error.c_str());
@@ -219,8 +182,9 @@ int main(int argc, char **argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("mbrvoice: %zu diphones (%zu made from other units), %.1f s of sound at "
-                "%.1f LUFS, pitch %u Hz, built in %.1f s\n",
+                "%.1f LUFS, pitch %u Hz, syllables within %.1f LU (%.1f before), built in %.1f s\n",
                 voice.diphones.size(), derived, static_cast<double>(voice.samples.size()) / kRate,
-                unitsLoudness(units, kRate), voice.defaultPitch, seconds);
+                unitsLoudness(units, kRate), voice.defaultPitch, spread.after, spread.before,
+                seconds);
     return 0;
 }
