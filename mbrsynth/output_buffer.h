@@ -19,6 +19,12 @@ public:
     // Drops every sample from `index` on (the end of an utterance).
     void cutAt(int64_t index);
     size_t finalCount() const;
+    int64_t base() const { return base_; } // the next sample to be taken
+    int64_t finalIndex() const { return final_; }
+    // The first `count` samples to be taken (count <= finalCount()).
+    std::span<const float> finalSamples(size_t count) const {
+        return std::span(samples_).first(count);
+    }
     // Takes up to out.size() final samples, scaled by gain and clipped.
     size_t take(std::span<int16_t> out, float gain);
     // Restarts the stream at `index`, empty.

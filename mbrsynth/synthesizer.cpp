@@ -1,5 +1,7 @@
 #include "mbrsynth/synthesizer.h"
 
+#include "mbrsynth/levelling.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -80,9 +82,49 @@ void Synthesizer::flush() {
 }
 
 size_t Synthesizer::read(std::span<int16_t> out) {
-    while (out_.finalCount() < out.size() && renderNext()) {
+    if (!levelling_) {
+        while (out_.finalCount() < out.size() && renderNext()) {
+        }
+        return out_.take(out, volume_);
     }
-    return out_.take(out, volume_);
+    const auto lookahead = static_cast<size_t>(kLevellingLookaheadMs * rate_ / 1000.0);
+    while (out_.finalCount() < out.size() + lookahead && renderNext()) {
+    }
+    if (!gain_) {
+        gain_ = utteranceGain();
+        if (!gain_) {
+            return 0;
+        }
+    }
+    size_t count = out.size();
+    if (!utteranceEnds_.empty()) {
+        count = std::min(count, static_cast<size_t>(utteranceEnds_.front() - out_.base()));
+    }
+    const size_t taken = out_.take(out.first(count), volume_ * *gain_);
+    if (!utteranceEnds_.empty() && out_.base() >= utteranceEnds_.front()) {
+        utteranceEnds_.pop_front();
+        gain_.reset();
+        if (taken == 0) { // an utterance without samples: the next one may be ready
+            return read(out);
+        }
+    }
+    return taken;
+}
+
+// The gain of the utterance at the head of the output, from all of it once
+// it has ended, or from its first part when it goes on beyond the lookahead;
+// nothing while neither is made.
+std::optional<float> Synthesizer::utteranceGain() const {
+    const auto lookahead = static_cast<size_t>(kLevellingLookaheadMs * rate_ / 1000.0);
+    size_t length = 0;
+    if (!utteranceEnds_.empty() && out_.finalIndex() >= utteranceEnds_.front()) {
+        length = static_cast<size_t>(utteranceEnds_.front() - out_.base());
+    } else if (out_.finalCount() >= lookahead) {
+        length = lookahead;
+    } else {
+        return std::nullopt;
+    }
+    return static_cast<float>(levellingGain(out_.finalSamples(length), rate_, 32768.0f));
 }
 
 void Synthesizer::reset() {
@@ -99,6 +141,8 @@ void Synthesizer::reset() {
     utteranceStart_ = 0;
     nextMark_ = 0;
     out_.restartAt(0);
+    utteranceEnds_.clear();
+    gain_.reset();
     std::fill(std::begin(lastNoise_), std::end(lastNoise_), std::nullopt);
     noiseSeed_ = 1;
 }
@@ -293,6 +337,7 @@ void Synthesizer::endUtterance(int64_t endSample) {
     nextMark_ = std::max(nextMark_, endSample);
     out_.cutAt(endSample);
     out_.markFinal(endSample);
+    utteranceEnds_.push_back(endSample);
     utteranceStart_ = endSample;
     nextMark_ = endSample;
     previous_.reset();

@@ -39,6 +39,9 @@ inline constexpr double kPitchLookaheadMs = 2000.0;
 // Around the join of the two units that make one phone, grains of both are
 // mixed over this span, so that the timbre glides instead of jumping.
 inline constexpr double kJoinSmoothingMs = 12.0;
+// An utterance is held back until it has ended or this much of it is made:
+// then the part made gives the gain that brings it to one loudness.
+inline constexpr double kLevellingLookaheadMs = 1500.0;
 inline constexpr int kMinOutputRate = 8000;
 inline constexpr int kMaxOutputRate = 48000;
 
@@ -65,6 +68,9 @@ public:
     int outputRate() const { return rate_; }
     void setVolume(float ratio);
     float volume() const { return volume_; }
+    // On by default: every utterance at one loudness (see levelling.h).
+    // Off, the units are heard at their own level, as soon as made.
+    void setLevelling(bool on) { levelling_ = on; }
     Voice &voice() { return voice_; }
     const Voice &voice() const { return voice_; }
 
@@ -104,6 +110,7 @@ private:
     void placeGrain(const PhoneSpan &span, int64_t at, double &period, const PitchContour &pitch);
     GrainMark varyNoise(const UnitHalf &half, const GrainMark &nearest);
     void endUtterance(int64_t endSample);
+    std::optional<float> utteranceGain() const;
     int64_t sampleAt(double ms) const;
     uint32_t maxReach() const;
 
@@ -111,6 +118,11 @@ private:
     bool noError_ = false;
     int rate_;
     float volume_ = 1.0f;
+    bool levelling_ = true;
+    // Where the utterances made but not yet all taken end, oldest first,
+    // and the gain of the one being taken, once known.
+    std::deque<int64_t> utteranceEnds_;
+    std::optional<float> gain_;
     ErrorCode error_ = ErrorCode::None;
     std::string errorText_;
 
