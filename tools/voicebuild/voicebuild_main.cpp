@@ -48,8 +48,8 @@ constexpr float kSilentUnitDb = -60.0f;
 // recordings' as the consonants and gaps between them lower a word's;
 // consonants alone keep a peak level well below the vowels', as a consonant
 // sounds beside its vowel (a burst and a hiss of one loudness would not).
-constexpr double kVowelLufs = loudness::kSpeechLufs + 0.4;
-constexpr float kConsonantPeakDb = -14.0f;
+constexpr double kVowelLufs = loudness::kSpeechLufs + 0.6;
+constexpr float kConsonantPeakDb = -10.0f;
 constexpr uint32_t kMarginMs = 2;
 constexpr uint32_t kFadeMs = 4;
 // The synthesizer shortens unstressed units by cutting their end; a unit that
