@@ -9,7 +9,7 @@ namespace mbrsynth {
 namespace {
 
 constexpr double kBlockMs = 400.0;
-constexpr double kHopMs = 100.0;
+constexpr size_t kHopsPerBlock = 4;
 constexpr double kAbsoluteGateLufs = -70.0;
 constexpr double kRelativeGateLu = -10.0;
 constexpr double kEdgeSilence = 0.01; // -40 dB below the peak
@@ -28,7 +28,7 @@ struct Biquad {
 
 // The two stages of the K-weighting at `rate`: a high shelf of about +4 dB
 // above 1.7 kHz, then a high-pass at 38 Hz.
-std::vector<double> kWeighted(std::span<const float> samples, int rate) {
+std::vector<double> kWeighted(std::span<const float> samples, int rate, float scale) {
     const double shelfK = std::tan(std::numbers::pi * 1681.974450955533 / rate);
     const double shelfQ = 0.7071752369554196;
     const double vh = std::pow(10.0, 3.999843853973347 / 20.0);
@@ -46,7 +46,7 @@ std::vector<double> kWeighted(std::span<const float> samples, int rate) {
                     (1.0 - passK / passQ + passK * passK) / passA0};
     std::vector<double> out(samples.size());
     for (size_t n = 0; n < samples.size(); ++n) {
-        out[n] = highPass.step(shelf.step(samples[n]));
+        out[n] = highPass.step(shelf.step(samples[n] / scale));
     }
     return out;
 }
@@ -64,12 +64,20 @@ double lufsOf(double power) {
 }
 
 // The mean power of the blocks that pass both gates; 0 when none does.
+// Blocks are four hops long and a hop is a tenth of a second, rounded as
+// libebur128 rounds it; each hop's sum is taken once.
 double gatedPower(const std::vector<double> &weighted, int rate) {
-    const auto block = static_cast<size_t>(kBlockMs * rate / 1000.0);
-    const auto hop = static_cast<size_t>(kHopMs * rate / 1000.0);
+    const auto hop = static_cast<size_t>((rate + 5) / 10);
+    std::vector<double> hopSums;
+    for (size_t start = 0; start + hop <= weighted.size(); start += hop) {
+        hopSums.push_back(meanSquare(weighted, start, start + hop));
+    }
     std::vector<double> powers;
-    for (size_t start = 0; start + block <= weighted.size(); start += hop) {
-        const double power = meanSquare(weighted, start, start + block);
+    for (size_t k = 0; k + kHopsPerBlock <= hopSums.size(); ++k) {
+        double power = 0;
+        for (size_t h = k; h < k + kHopsPerBlock; ++h) {
+            power += hopSums[h] / kHopsPerBlock;
+        }
         if (power > 0 && lufsOf(power) > kAbsoluteGateLufs) {
             powers.push_back(power);
         }
@@ -94,21 +102,24 @@ double gatedPower(const std::vector<double> &weighted, int rate) {
     return count ? sum / static_cast<double>(count) : 0;
 }
 
-// The K-weighted power of the sounding part, as loudness is measured.
-double soundingPower(std::span<const float> samples, int rate) {
-    float peak = 0;
+// The K-weighted power of the sounding part, as loudness is measured, of
+// samples at `scale` for full scale; and their peak (0 to 1).
+double soundingPower(std::span<const float> samples, int rate, float scale, float &peak) {
+    peak = 0;
     for (const float s : samples) {
         peak = std::max(peak, std::abs(s));
     }
     if (peak <= 0 || rate <= 0) {
         return 0;
     }
-    const auto loud = [&](float s) { return std::abs(s) >= peak * kEdgeSilence; };
+    const auto edge = static_cast<float>(peak * kEdgeSilence);
+    peak /= scale;
+    const auto loud = [edge](float s) { return std::abs(s) >= edge; };
     const auto first = std::find_if(samples.begin(), samples.end(), loud);
     const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
     const auto sounding = samples.subspan(static_cast<size_t>(first - samples.begin()),
                                           static_cast<size_t>(last - first));
-    const std::vector<double> weighted = kWeighted(sounding, rate);
+    const std::vector<double> weighted = kWeighted(sounding, rate, scale);
     if (1000.0 * static_cast<double>(sounding.size()) / rate >= kBlockMs) {
         return gatedPower(weighted, rate);
     }
@@ -118,7 +129,8 @@ double soundingPower(std::span<const float> samples, int rate) {
 } // namespace
 
 std::optional<double> loudnessLufs(std::span<const float> samples, int rate) {
-    const double power = soundingPower(samples, rate);
+    float peak = 0;
+    const double power = soundingPower(samples, rate, 1.0f, peak);
     if (power <= 0) {
         return std::nullopt;
     }
@@ -126,13 +138,8 @@ std::optional<double> loudnessLufs(std::span<const float> samples, int rate) {
 }
 
 double levellingGain(std::span<const float> samples, int rate, float scale) {
-    std::vector<float> unit(samples.size());
     float peak = 0;
-    for (size_t n = 0; n < samples.size(); ++n) {
-        unit[n] = samples[n] / scale;
-        peak = std::max(peak, std::abs(unit[n]));
-    }
-    const double power = soundingPower(unit, rate);
+    const double power = soundingPower(samples, rate, scale, peak);
     if (power <= 0) {
         return 1.0;
     }
