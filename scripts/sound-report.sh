@@ -10,9 +10,11 @@
 # the number words (recordings of the data tree), and 20 words of the word
 # list read by the native voice and by the built-in engine (zebfala -w). The
 # recordings must lie within 1.5 LU of the speech level, the effects in
-# their band below it, the words read by each voice within 1.5 LU of the
-# messages' median, the engine within 1 LU of the native voice (median over
-# the words), and nothing may clip or pass the true-peak ceiling. With
+# their band below it, the words read by the native voice within 1.5 LU of
+# the messages' median, those read by the engine (whose synthesizer levels
+# every utterance) within 0.5 LU of the speech level, the engine within 1 LU
+# of the native voice (median over the words), and nothing may clip or pass
+# the true-peak ceiling. With
 # --check every miss is a failure (exit status 1); the levels come from
 # `soundmeter --targets`, the tools' own.
 set -u
@@ -36,6 +38,7 @@ trap 'rm -rf "$work"' EXIT
 eval "$("$meter" --targets)"
 tolerance=1.5
 engine_tolerance=1.0
+levelled_tolerance=0.5 # the engine's synthesizer levels every utterance itself
 words=20
 
 sounds=$root/talvek/som
@@ -132,6 +135,8 @@ row() { # group, low, high, peak ceiling
 
 speech_low=$(awk -v t="$speech_lufs" -v d="$tolerance" 'BEGIN { print t - d }')
 speech_high=$(awk -v t="$speech_lufs" -v d="$tolerance" 'BEGIN { print t + d }')
+engine_low=$(awk -v t="$speech_lufs" -v d="$levelled_tolerance" 'BEGIN { print t - d }')
+engine_high=$(awk -v t="$speech_lufs" -v d="$levelled_tolerance" 'BEGIN { print t + d }')
 word_low=$(awk -v t="$message_median" -v d="$tolerance" 'BEGIN { print t - d }')
 word_high=$(awk -v t="$message_median" -v d="$tolerance" 'BEGIN { print t + d }')
 : >"$work/outliers.txt"
@@ -143,7 +148,7 @@ for group in messages letters signs numbers; do
 done
 row effects "$effect_low_lufs" "$effect_high_lufs" "$true_peak_ceiling_db"
 row native "$word_low" "$word_high" 0
-row engine "$word_low" "$word_high" 0
+row engine "$engine_low" "$engine_high" 0
 
 # The engine against the native voice, word by word.
 paste "$work/native.tsv" "$work/engine.tsv" |
