@@ -1,17 +1,15 @@
 // The built-in engine's voice builder: the logatomes it asks espeak-ng for,
-// its pitch marks, its rate conversion, the units it makes for pairs
-// espeak-ng does not say, and the evening out of its syllables.
+// its pitch marks, the units it makes for pairs espeak-ng does not say, and
+// the evening out of its syllables.
 #include "tools/mbrvoice/logatomes.h"
 #include "tools/mbrvoice/phone_set.h"
 #include "tools/mbrvoice/pitch_marks.h"
-#include "tools/mbrvoice/resampler.h"
 #include "tools/mbrvoice/syllable_levels.h"
 #include "tools/mbrvoice/unit_cutter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 namespace {
@@ -93,27 +91,6 @@ TEST(MbrVoice, MarksSitOnThePulsesOneperiodApart) {
         }
     }
     EXPECT_GE(voiced, 18u);
-}
-
-TEST(MbrVoice, ResamplerKeepsFrequencyAndLength) {
-    const Resampler resampler(22050, 16000);
-    std::vector<float> tone(22050);
-    for (size_t n = 0; n < tone.size(); ++n) {
-        tone[n] = static_cast<float>(
-            0.5 * std::sin(2 * std::numbers::pi * 440.0 * static_cast<double>(n) / 22050.0));
-    }
-    const auto out = resampler.convert(tone);
-    ASSERT_EQ(out.size(), 16000u);
-    size_t crossings = 0;
-    for (size_t n = 1001; n < 15000; ++n) {
-        crossings += (out[n - 1] < 0) != (out[n] < 0);
-    }
-    EXPECT_NEAR(static_cast<double>(crossings) / 2 / (13999.0 / 16000), 440.0, 2.0);
-    double peak = 0;
-    for (size_t n = 1000; n < 15000; ++n) {
-        peak = std::max(peak, static_cast<double>(std::abs(out[n])));
-    }
-    EXPECT_NEAR(peak, 0.5, 0.02);
 }
 
 Unit voicedUnit(size_t length, size_t boundary, size_t period) {

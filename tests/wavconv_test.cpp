@@ -219,7 +219,8 @@ TEST(Resample, PolyphaseTableMatchesTheDirectWindowedSinc) {
         float tolerance;
     };
     const Case cases[] = {{11025, 22050, 1e-6f}, {22050, 11025, 1e-6f}, {16000, 22050, 1e-6f},
-                          {44100, 16000, 1e-6f}, {16000, 11025, 1e-6f}, {11025, 16001, 1e-3f}};
+                          {44100, 16000, 1e-6f}, {16000, 11025, 1e-6f}, {11025, 16001, 1e-3f},
+                          {22050, 16000, 1e-6f}}; // the engine's voice from espeak-ng
     std::vector<float> input = sine(440.0, 11025, 1500, 0.6);
     uint32_t seed = 1;
     for (float &sample : input) { // and some noise, to reach every frequency

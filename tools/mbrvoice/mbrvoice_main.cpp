@@ -155,7 +155,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "mbrvoice: %s\n", error.c_str());
         return 1;
     }
-    const Resampler resampler(static_cast<uint32_t>(speaker.sampleRate()), kRate);
+    const wavkit::Resampler resampler(static_cast<uint32_t>(speaker.sampleRate()), kRate);
     const CutSettings cut{static_cast<uint32_t>(speaker.sampleRate()), kRate, kRate / 110,
                           &resampler};
     std::vector<PairUnit> units;

@@ -7,7 +7,7 @@
 #include "tools/mbrvoice/espeak_speaker.h"
 #include "tools/mbrvoice/logatomes.h"
 #include "tools/mbrvoice/pitch_marks.h"
-#include "tools/mbrvoice/resampler.h"
+#include "tools/wavconv/resampler.h"
 
 #include <optional>
 #include <string>
@@ -27,8 +27,8 @@ struct Unit {
 struct CutSettings {
     uint32_t fromRate = 22050;
     uint32_t toRate = 16000;
-    size_t fallbackPeriod = 0;            // when the logatome shows no clear period
-    const Resampler *resampler = nullptr; // fromRate to toRate
+    size_t fallbackPeriod = 0;                    // when the logatome shows no clear period
+    const wavkit::Resampler *resampler = nullptr; // fromRate to toRate
 };
 
 std::optional<Unit> cutUnit(const Spoken &spoken, const Logatome &logatome,
