@@ -1,6 +1,7 @@
 #include "tools/loudness/leveller.h"
 
 #include "tools/loudness/loudness.h"
+#include "tools/wavconv/wav_dsp.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,14 +19,6 @@ constexpr double kMarginDb = 0.05;
 
 double dbToLinear(double db) {
     return std::pow(10.0, db / 20.0);
-}
-
-float samplePeak(std::span<const float> samples) {
-    float peak = 0.0f;
-    for (float sample : samples) {
-        peak = std::max(peak, std::abs(sample));
-    }
-    return peak;
 }
 
 void scale(std::span<float> samples, double gain) {
@@ -111,7 +104,7 @@ LevelResult levelTo(std::span<float> samples, uint32_t rate, double targetLufs, 
         }
         // The limiter works on samples; the peaks between them pass the
         // samples' own by the difference, so it aims that much lower.
-        const double between = std::max(0.0, truePeak - sampleToDb(samplePeak(samples)));
+        const double between = std::max(0.0, truePeak - sampleToDb(wavkit::peakLevel(samples)));
         limitPeaks(samples, static_cast<float>(dbToLinear(ceilingDb - between - kMarginDb)), reach);
     }
     // Whatever the rounds left over the ceiling is taken off the whole sound.

@@ -37,15 +37,6 @@ double endLevel(const Unit &u) {
     return rmsOf(u.samples, u.coreEnd > 2 * u.period ? u.coreEnd - 2 * u.period : 0, u.coreEnd);
 }
 
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2),
-                     values.end());
-    return values[values.size() / 2];
-}
-
 // Nothing for a quiet edge, which has no level to match.
 std::optional<double> gainFor(double reference, double level) {
     if (reference < kQuietEdge || level < kQuietEdge) {
@@ -55,6 +46,15 @@ std::optional<double> gainFor(double reference, double level) {
 }
 
 } // namespace
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2),
+                     values.end());
+    return values[values.size() / 2];
+}
 
 // The median loudness of each phoneme's halves of the units, as heard
 // (K-weighted, by libebur128); kNoLoudness for a phoneme without any.

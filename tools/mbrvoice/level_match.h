@@ -22,6 +22,9 @@ struct PairUnit {
 // loud as one of open vowels.
 void matchLevels(std::vector<PairUnit> &units, const std::vector<bool> &oneLevel, uint32_t rate);
 
+// The middle value (the upper one of an even count); 0 for none.
+double median(std::vector<double> values);
+
 // Scales a unit by a gain that goes from startGain at the start of its core
 // to endGain at its end (and stays at each beyond).
 void glideGain(Unit &unit, double startGain, double endGain);

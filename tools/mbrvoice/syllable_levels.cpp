@@ -82,8 +82,7 @@ double vowelMedian(const std::vector<double> &byPhoneme) {
             vowels.push_back(byPhoneme[p]);
         }
     }
-    std::sort(vowels.begin(), vowels.end());
-    return vowels.empty() ? kNoLoudness : vowels[vowels.size() / 2];
+    return vowels.empty() ? kNoLoudness : median(vowels);
 }
 
 // A pause takes the gain of the phoneme beside it.
